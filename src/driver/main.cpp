@@ -1,0 +1,3 @@
+// Program entry: placeholder until the driver lands.
+#include <cstdio>
+int main() { std::fprintf(stderr, "vantor: not built yet\n"); return 1; }
