@@ -1,0 +1,101 @@
+#include "network/relations/RelationExtN.h"
+
+#include <iostream>
+#include <stdexcept>
+
+#include "network/Variable.h"
+
+TableauBit* RelationExtN::bigTable = nullptr;
+int RelationExtN::sizeBigTable = 0;
+
+RelationExtN::RelationExtN(const std::string& n, int ar, bool semantic)
+    : treeMDD(new MDD[ar > 0 ? ar : 1]), nbTuple(0), name(n), arity(ar), nodeTabTmp(nullptr), szNodeTabTmp(0),
+      minVal(new int[ar > 0 ? ar : 1]), maxVal(new int[ar > 0 ? ar : 1])
+{
+    type = 1;
+    semanticConflicts = semantic;
+    for (int i = 0; i < arity; i++)
+    {
+        minVal[i] = 100000000;
+        maxVal[i] = -100000000;
+    }
+}
+
+void RelationExtN::addTuple(int* t)
+{
+    for (int i = 0; i < arity; i++)
+    {
+        if (t[i] < minVal[i]) minVal[i] = t[i];
+        if (t[i] > maxVal[i]) maxVal[i] = t[i];
+    }
+    pending.insert(pending.end(), t, t + arity);
+}
+
+void RelationExtN::sortTabTuple()
+{
+    if (arity <= 0) return;
+    if (pending.empty())
+    {
+        for (int j = 0; j < arity; j++) treeMDD[j].sortMDD();
+        return;
+    }
+    // Tuples already in the tries are built again together with the new ones.
+    std::vector<int> all;
+    treeMDD[0].collect(all, arity);
+    all.insert(all.end(), pending.begin(), pending.end());
+    std::vector<int>().swap(pending);
+    size_t n = all.size() / arity;
+    std::vector<int> rot(all.size());
+    for (int j = 0; j < arity; j++)
+    {
+        // Trie j: every tuple rotated left by j positions.
+        for (size_t k = 0; k < n; k++)
+        {
+            const int* src = all.data() + k * arity;
+            int* dst = rot.data() + k * arity;
+            for (int i = 0; i < arity; i++) dst[i] = src[(i + j) % arity];
+        }
+        treeMDD[j].buildFrom(rot.data(), (int)n, arity);
+    }
+}
+
+bool RelationExtN::isTuple(int* t)
+{
+    if (!pending.empty()) sortTabTuple();
+    Node* tab = treeMDD[0].root;
+    int sz = treeMDD[0].szRoot;
+    for (int i = 0; i < arity; i++)
+    {
+        Node* nd = MDD::findSon(tab, sz, t[i]);
+        if (!nd) return semanticConflicts;
+        tab = nd->tabSon;
+        sz = (int)nd->numSon;
+    }
+    return !semanticConflicts;
+}
+
+void RelationExtN::aff()
+{
+    std::cout << "Relation n-aire " << " Semantic = " << (semanticConflicts ? 1 : 0) << "\n";
+    affMDD(0);
+}
+
+void RelationExtN::affMDD(int i)
+{
+    if (!pending.empty()) sortTabTuple();
+    std::cout << "On affiche le MDD " << i << "\n";
+    std::vector<int> t(arity > 0 ? arity : 1);
+    treeMDD[i].affichage(t.data(), arity);
+}
+
+void RelationExtN::initBigTable(int maxArity)
+{
+    long long bits = (long long)Variable::largestInter + 1;
+    if (bits > maxBigTableBits)
+        throw std::runtime_error("value range too large for n-ary extension constraints (" +
+                                 std::to_string(bits) + " values)");
+    delete[] bigTable;
+    bigTable = new TableauBit[maxArity > 0 ? maxArity : 1];
+    sizeBigTable = maxArity;
+    for (int i = 0; i < maxArity; i++) bigTable[i].initTab(Variable::largestInter);
+}
