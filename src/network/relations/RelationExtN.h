@@ -31,8 +31,8 @@ public:
     static TableauBit* bigTable;
     static int sizeBigTable;
 
-    // Largest number of bits initBigTable gives one table; beyond it it
-    // throws std::runtime_error rather than exhausting memory.
+    // Largest number of bits initBigTable allocates over all its tables;
+    // beyond it it throws std::runtime_error rather than exhausting memory.
     static const long long maxBigTableBits = (long long)1 << 31;
 
     RelationExtN(const std::string& name, int arity, bool semantic);
