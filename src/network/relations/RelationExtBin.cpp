@@ -1,6 +1,7 @@
 #include "network/relations/RelationExtBin.h"
 
 #include <iostream>
+#include <stdexcept>
 
 RelationExtBin::RelationExtBin(int nbL, int nbC, bool semantic)
     : semanticConflicts(semantic), m(new MatriceBin((unsigned)nbL, (unsigned)nbC)), nbLigne(nbL), nbColonne(nbC),
@@ -25,6 +26,14 @@ RelationExtBin::RelationExtBin(const std::string& n, int minFirst, int maxFirst,
 {
     type = 2;
     RelationExt::semanticConflicts = semantic;
+    if ((long long)maxFirst - minFirst + 1 > 2147483646LL || (long long)maxSecond - minSecond + 1 > 2147483646LL)
+        throw std::runtime_error("binary relation " + n + ": value range too large for a bit matrix");
+    if (maxFirst < minFirst || maxSecond < minSecond)
+    {
+        // No tuples: the same matrix as the 0-based one over no tuples.
+        nbLigne = nbColonne = 1;
+        offRow = offCol = 0;
+    }
     m = new MatriceBin((unsigned)nbLigne + 1, (unsigned)nbColonne + 1);
 }
 

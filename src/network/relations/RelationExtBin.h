@@ -46,8 +46,11 @@ public:
     }
     bool isTuple(int* t) override
     {
-        unsigned r = (unsigned)((long long)t[0] - offRow), c = (unsigned)((long long)t[1] - offCol);
-        if (r < m->nbLigne && c < m->nbColonne) return m->get(r, c) != (int)semanticConflicts;
+        // Differences are taken in 64 bits: a negative one reads as a huge
+        // unsigned number, so it can never fall back inside the matrix.
+        unsigned long long r = (unsigned long long)((long long)t[0] - offRow);
+        unsigned long long c = (unsigned long long)((long long)t[1] - offCol);
+        if (r < m->nbLigne && c < m->nbColonne) return m->get((unsigned)r, (unsigned)c) != (int)semanticConflicts;
         return semanticConflicts;
     }
     int state(int pos, int val) override

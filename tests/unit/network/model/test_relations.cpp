@@ -171,6 +171,25 @@ TEST(RelationExtBin, LargeValuesUseASmallWindowOrAreRefused)
     for (Tuple q : miss) EXPECT_FALSE(w->isTuple(q.data()));
     EXPECT_EQ(w->state(0, INT_MAX), 2);
     EXPECT_EQ(w->state(1, INT_MAX), 2);
+
+    // A window at the top of the int range: the bottom of the range, whose
+    // 32-bit difference would wrap into the matrix, stays outside.
+    RelationExtBin* top = windowed({{INT_MAX, INT_MAX - 1}, {INT_MAX - 1, INT_MAX}}, false);
+    Tuple wrap[] = {{INT_MIN, INT_MAX}, {INT_MAX, INT_MIN}, {INT_MIN + 1, INT_MIN}, {INT_MIN, INT_MIN + 1}};
+    for (Tuple q : wrap) EXPECT_FALSE(top->isTuple(q.data())) << q[0] << "," << q[1];
+    Tuple hit = {INT_MAX, INT_MAX - 1};
+    EXPECT_TRUE(top->isTuple(hit.data()));
+
+    // No tuples: the window constructor gives the 0-based empty matrix.
+    RelationExtBin empty("E", INT_MAX, INT_MIN, INT_MAX, INT_MIN, true);
+    RelationExtBin empty0("E0", 1, 1, true);
+    for (int v = -2; v < 5; v++)
+    {
+        EXPECT_EQ(empty.state(0, v), empty0.state(0, v));
+        Tuple q = {v, v};
+        EXPECT_TRUE(empty.isTuple(q.data()));
+    }
+    EXPECT_THROW(RelationExtBin("H", INT_MIN, INT_MAX, 0, 1, false), std::runtime_error);
 }
 
 TEST(RelationExtN, SmallTupleUnderBothSemantics)
