@@ -50,26 +50,28 @@ void sortNodes(Node* tab, unsigned n)
         if (tab[i].tabSon) sortNodes(tab[i].tabSon, tab[i].numSon);
 }
 
-// Build the children of one level from the sorted, duplicate-free tuple
-// indices idx[lo..hi) at column l; returns the array and its length.
-Node* buildLevel(const int* flat, const std::vector<int>& idx, size_t lo, size_t hi, int l, int sz, unsigned& count)
+// Build the children of one level from the lexicographically sorted rows
+// lo..hi-1 of flat at column l (equal rows collapse into one path); returns
+// the array and its length, and adds the leaves made to leaves.
+Node* buildLevel(const int* flat, size_t lo, size_t hi, int l, int sz, unsigned& count, size_t& leaves)
 {
     count = 0;
     for (size_t i = lo; i < hi; i++)
-        if (i == lo || flat[(size_t)idx[i] * sz + l] != flat[(size_t)idx[i - 1] * sz + l]) count++;
+        if (i == lo || flat[i * sz + l] != flat[(i - 1) * sz + l]) count++;
     Node* arr = static_cast<Node*>(std::malloc((size_t)count * sizeof(Node)));
     if (!arr) throw std::bad_alloc();
     size_t i = lo;
     for (unsigned k = 0; k < count; k++)
     {
-        int v = flat[(size_t)idx[i] * sz + l];
+        int v = flat[i * sz + l];
         size_t j = i + 1;
-        while (j < hi && flat[(size_t)idx[j] * sz + l] == v) j++;
+        while (j < hi && flat[j * sz + l] == v) j++;
         Node& nd = arr[k];
         nd.val = v;
         nd.tabSon = nullptr;
         nd.numSon = 0;
-        if (l + 1 < sz) nd.tabSon = buildLevel(flat, idx, i, j, l + 1, sz, nd.numSon);
+        if (l + 1 < sz) nd.tabSon = buildLevel(flat, i, j, l + 1, sz, nd.numSon, leaves);
+        else leaves++;
         nd.sumSon = nd.numSon;
         i = j;
     }
@@ -182,25 +184,32 @@ void MDD::sortMDD()
 
 void MDD::buildFrom(const int* flat, int n, int sz)
 {
-    clear();
-    if (n <= 0 || sz <= 0) return;
+    if (n <= 0 || sz <= 0)
+    {
+        clear();
+        return;
+    }
     std::vector<int> idx(n);
     for (int k = 0; k < n; k++) idx[k] = k;
     std::sort(idx.begin(), idx.end(), [flat, sz](int a, int b) {
         return std::lexicographical_compare(flat + (size_t)a * sz, flat + (size_t)a * sz + sz, flat + (size_t)b * sz,
                                             flat + (size_t)b * sz + sz);
     });
-    // Drop duplicates.
-    size_t w = 0;
-    for (size_t k = 0; k < idx.size(); k++)
-        if (k == 0 || !std::equal(flat + (size_t)idx[k] * sz, flat + (size_t)idx[k] * sz + sz,
-                                  flat + (size_t)idx[w - 1] * sz))
-            idx[w++] = idx[k];
-    idx.resize(w);
+    std::vector<int> sorted((size_t)n * sz);
+    for (size_t k = 0; k < (size_t)n; k++)
+        std::copy(flat + (size_t)idx[k] * sz, flat + (size_t)idx[k] * sz + sz, sorted.begin() + k * sz);
+    buildFromSorted(sorted.data(), n, sz);
+}
+
+void MDD::buildFromSorted(const int* flat, int n, int sz)
+{
+    clear();
+    if (n <= 0 || sz <= 0) return;
     unsigned cnt = 0;
-    root = buildLevel(flat, idx, 0, w, 0, sz, cnt);
+    size_t leaves = 0;
+    root = buildLevel(flat, 0, (size_t)n, 0, sz, cnt, leaves);
     szRoot = (int)cnt;
-    sumSon = (int)w;
+    sumSon = (int)leaves;
     finish = true;
 }
 

@@ -34,6 +34,8 @@ public:
     // replacing the current content; the result is sorted, without
     // duplicates, with each child array allocated at its exact size.
     void buildFrom(const int* flat, int n, int sz);
+    // The same from tuples already in lexicographic order.
+    void buildFromSorted(const int* flat, int n, int sz);
 
     // Print every tuple, one per line, each value followed by two blanks.
     // t is a scratch array of at least szT entries.

@@ -1,5 +1,7 @@
 #include "network/relations/RelationExtN.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <stdexcept>
 
@@ -41,21 +43,57 @@ void RelationExtN::sortTabTuple()
     }
     // Tuples already in the tries are built again together with the new ones.
     std::vector<int> all;
-    treeMDD[0].collect(all, arity);
-    all.insert(all.end(), pending.begin(), pending.end());
-    std::vector<int>().swap(pending);
+    all.swap(pending);
+    if (treeMDD[0].sumSon > 0)
+    {
+        std::vector<int> old;
+        treeMDD[0].collect(old, arity);
+        all.insert(all.end(), old.begin(), old.end());
+    }
     size_t n = all.size() / arity;
+    if (n > 2147483647u) throw std::runtime_error("relation " + name + ": too many tuples");
+
+    // Rank of every value among the distinct values of its column, so that
+    // each trie's order comes from arity stable counting sorts (least
+    // significant level first) instead of comparison sorts.
+    std::vector<uint32_t> rank(all.size());
+    std::vector<uint32_t> nbDistinct(arity);
+    {
+        std::vector<int> col(n);
+        for (int c = 0; c < arity; c++)
+        {
+            col.resize(n);
+            for (size_t k = 0; k < n; k++) col[k] = all[k * arity + c];
+            std::sort(col.begin(), col.end());
+            col.erase(std::unique(col.begin(), col.end()), col.end());
+            nbDistinct[c] = (uint32_t)col.size();
+            for (size_t k = 0; k < n; k++)
+                rank[k * arity + c] =
+                    (uint32_t)(std::lower_bound(col.begin(), col.end(), all[k * arity + c]) - col.begin());
+        }
+    }
+    std::vector<uint32_t> idx(n), tmp(n), count;
     std::vector<int> rot(all.size());
     for (int j = 0; j < arity; j++)
     {
-        // Trie j: every tuple rotated left by j positions.
+        // Trie j: every tuple rotated left by j positions, sorted.
+        for (size_t k = 0; k < n; k++) idx[k] = (uint32_t)k;
+        for (int l = arity - 1; l >= 0; l--)
+        {
+            int c = (l + j) % arity;
+            count.assign(nbDistinct[c] + 1, 0);
+            for (size_t k = 0; k < n; k++) count[rank[(size_t)idx[k] * arity + c] + 1]++;
+            for (uint32_t d = 0; d < nbDistinct[c]; d++) count[d + 1] += count[d];
+            for (size_t k = 0; k < n; k++) tmp[count[rank[(size_t)idx[k] * arity + c]]++] = idx[k];
+            idx.swap(tmp);
+        }
         for (size_t k = 0; k < n; k++)
         {
-            const int* src = all.data() + k * arity;
+            const int* src = all.data() + (size_t)idx[k] * arity;
             int* dst = rot.data() + k * arity;
             for (int i = 0; i < arity; i++) dst[i] = src[(i + j) % arity];
         }
-        treeMDD[j].buildFrom(rot.data(), (int)n, arity);
+        treeMDD[j].buildFromSorted(rot.data(), (int)n, arity);
     }
 }
 
