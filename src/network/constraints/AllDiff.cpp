@@ -35,10 +35,11 @@ bool AllDiff::revise(Variable* v, int pos) {
     count++;
   }
 
-  // 2. v loses the values taken by fixed variables.
+  // 2. v loses the values taken by fixed variables; its other values are
+  // marked as available.
   const int before = v->sizeDom;
   for (int i = 0; i < v->sizeDom;) {
-    if (isStamped(v->infoVal[i]->dom))
+    if (testAndStamp(v->infoVal[i]->dom))
       v->removeInfoVal(i);
     else {
       count++;
@@ -74,7 +75,7 @@ bool AllDiff::softRevise(Variable* v, int pos) {
     count++;
   }
   for (int i = 0; i < v->sizeDom; i++)
-    if (!isStamped(v->infoVal[i]->dom)) count++;
+    if (!testAndStamp(v->infoVal[i]->dom)) count++;
   for (int e = startScopeFrom(pos); e < end && count < arity; e++) {
     Variable* w = scope[e];
     if (w->sizeDom <= 1) continue;
