@@ -21,6 +21,8 @@ public:
         unsigned changed : 24;
     } header;
 
+    static_assert(sizeof(Header) == 16, "each numbering field takes a 32-bit word of its own");
+
     // Next global number; the first record of the run gets 1.
     static int currentProp;
 

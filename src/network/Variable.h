@@ -123,11 +123,16 @@ public:
         infoCurrent = infoVal[pos];
         diffNotDef = true;
     }
-    void selectRandomVal() { infoCurrent = infoVal[rand() % sizeDom]; }
+    // Both random choices leave an empty domain alone (no value to pick).
+    void selectRandomVal()
+    {
+        if (sizeDom > 0) infoCurrent = infoVal[rand() % sizeDom];
+    }
     InfoValueVar* getRandomInfoValueVarDiffCurrent() const
     {
-        int p = infoCurrent->header.posInVar;
         int s = sizeDom;
+        if (s <= 0) return infoCurrent;
+        int p = infoCurrent->header.posInVar;
         return infoVal[(p + 1 + (rand() % s)) % s];
     }
     void zeroDiff()

@@ -283,6 +283,10 @@ TEST(RelationExtN, TuplesAddedAfterSortingAreFound)
     r.sortTabTuple();
     EXPECT_EQ(content(r.getMDDToInd(0)), (std::vector<Tuple>{{1, 9}, {3, 1}, {3, 4}}));
     EXPECT_EQ(content(r.getMDDToInd(1)), (std::vector<Tuple>{{1, 3}, {4, 3}, {9, 1}}));
+    // A tuple already stored before the rebuild is not stored twice.
+    r.addTuple(a);
+    EXPECT_EQ(r.getNbTuples(), 3);
+    EXPECT_TRUE(r.isTuple(a));
 }
 
 TEST(RelationExtN, AffListsTheFirstTrie)
