@@ -109,8 +109,6 @@ class MyCallback : public CSPXMLParser::CSPParserCallback {
   std::map<std::string, Relation*> mapRel;
   // Intension constraints by the ordered list of their scope variables.
   std::map<std::vector<Variable*>, Constraint*> mapCont;
-  // Tuple counts of decomposed relations (the hidden variable's domain).
-  std::map<std::string, int> mapDecTuples;
 
   std::vector<int*> vecTuple;
   int currentArity = 0;
@@ -125,7 +123,6 @@ class MyCallback : public CSPXMLParser::CSPParserCallback {
   int maxArity = 0;
   int maxDomain = 0;
   int maxIdVar = 0;
-  long long nbValues = 0;
 
   Domain* currentDomain = nullptr;
   Predicat* currentPredicat = nullptr;
