@@ -147,6 +147,6 @@ void AllDiff::computeTableRelation(std::vector<std::vector<int>>& table, bool& t
 
 bool AllDiff::projection(std::vector<unsigned>&) { return false; }
 
-int AllDiff::giveAleatNumber() { return rand() % arity; }
+int AllDiff::giveAleatNumber() { return arity > 0 ? rand() % arity : 0; }
 
 Variable* AllDiff::giveAleaVariable() { return scope[giveAleatNumber()]; }

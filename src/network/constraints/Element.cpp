@@ -37,6 +37,7 @@ void Element::initElement(int nbE, bool* isV, valOrvar* tValVars) {
 }
 
 bool Element::tupleExist(int* t) {
+  if (nbElt < 2) return false;  // no entries were given
   for (int e = 0; e < nbElt; e++)
     if (isVar[e]) tmpValue[e] = t[mapVar[e]];
   const int n = nbElt - 2;
@@ -165,6 +166,6 @@ void Element::switched(int pos) {
   }
 }
 
-int Element::giveAleatNumber() { return rand() % arity; }
+int Element::giveAleatNumber() { return arity > 0 ? rand() % arity : 0; }
 
 Variable* Element::giveAleaVariable() { return scope[giveAleatNumber()]; }

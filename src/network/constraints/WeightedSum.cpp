@@ -159,6 +159,7 @@ bool WeightedSum::fixedRest(unsigned k, SumType& rest) const {
 }
 
 bool WeightedSum::revise(Variable* v, int pos) {
+  if (nbVars == 0) return false;  // no terms were given
   const unsigned k = mapCoeffVar[pos];
   const SumType a = coeff[k];
   const int before = v->sizeDom;
@@ -198,6 +199,7 @@ bool WeightedSum::revise(Variable* v, int pos) {
 
 bool WeightedSum::softRevise(Variable* v, int pos) {
   if (v->sizeDom == 0) return true;
+  if (nbVars == 0) return false;
   const unsigned k = mapCoeffVar[pos];
   const SumType a = coeff[k];
 
@@ -222,6 +224,7 @@ bool WeightedSum::softRevise(Variable* v, int pos) {
 // The current sum with the term of position j left out gives, for each
 // candidate a at j, the sum in O(1).
 void WeightedSum::switched(int pos) {
+  if (nbVars == 0) return;
   SumType s = 0;
   for (unsigned k = 0; k < nbVars; k++) s += (SumType)coeff[k] * vars[k]->infoCurrent->dom;
   for (int j = 0; j < arity; j++) {
@@ -269,6 +272,6 @@ bool WeightedSum::projection(std::vector<unsigned>& out) {
   return true;
 }
 
-int WeightedSum::giveAleatNumber() { return rand() % arity; }
+int WeightedSum::giveAleatNumber() { return arity > 0 ? rand() % arity : 0; }
 
 Variable* WeightedSum::giveAleaVariable() { return scope[giveAleatNumber()]; }
