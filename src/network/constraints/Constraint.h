@@ -76,10 +76,12 @@ class Constraint {
   // Starts a new marking pass: voids every mark.  A stamp past 2^31 clears
   // both tables and restarts at 1, so stamps never wrap around.
   static inline void nextStamp() {
-    if (stampAllValues >= 2147483648u)
+    if (stampAllValues >= 2147483648u) {
       clearStampTable();
-    else
+    } else {
       ++stampAllValues;
+      hashUsedAllValues = 0;
+    }
   }
   static void clearStampTable();
   static inline bool isStamped(int v) {
