@@ -89,16 +89,16 @@ TEST_F(ListFixture, StackIsLastInFirstOut) {
   EXPECT_TRUE(l.isEmpty());
 }
 
-// A queue of the smallest capacity keeps push order across its end.
+// The queue keeps push order while head and tail pass its end many times.
 TEST_F(ListFixture, QueueKeepsOrderAcrossWrapAround) {
-  const int sz = 4;
+  const int sz = cap();
   ListPropagateQueue l(sz);
   std::vector<std::pair<Constraint*, int>> arcs = {
       {C(0), 0}, {C(0), 1}, {C(1), 0}, {C(1), 1}, {C(2), 0}, {C(2), 1}};
   // Push three, pop two, repeatedly: head and tail pass the end several times.
   size_t next = 0, expect = 0;
   std::vector<std::pair<Constraint*, int>> pushed;
-  for (int round = 0; round < 12; round++) {
+  for (int round = 0; round < 4 * sz; round++) {
     for (int k = 0; k < 3 - (round > 0); k++) {
       auto a = arcs[next++ % arcs.size()];
       if (l.contains(a.first, a.second)) continue;
@@ -120,6 +120,7 @@ TEST_F(ListFixture, QueueKeepsOrderAcrossWrapAround) {
     expect++;
   }
   EXPECT_EQ(expect, pushed.size());
+  EXPECT_GT(pushed.size(), 2u * sz) << "the tail did not pass the end twice";
 }
 
 TEST_F(ListFixture, DoubleQueueServesActiveConstraintsFirst) {
