@@ -16,7 +16,7 @@ class UTF8String {
   typedef unsigned char Byte;
 
   // Result of a failed search.
-  static const int npos = 2147483647;
+  static constexpr int npos = 2147483647;
 
   // ASCII white space: space, or a byte from 9 to 13.
   static bool isSpaceByte(Byte c) { return c == ' ' || (c >= 9 && c <= 13); }

@@ -35,13 +35,13 @@ int XMLPushReader::currentLine() const {
   return ctxt->input->line;
 }
 
-void XMLPushReader::read(const char* data, size_t size, xmlSAXHandler* sax, void* userData) {
+void XMLPushReader::read(const char* data, size_t size, xmlSAXHandler* sax, void* adapter) {
   MemoryBuffer buf(data, size);
   std::istream in(&buf);
-  read(in, sax, userData);
+  read(in, sax, adapter);
 }
 
-void XMLPushReader::read(std::istream& in, xmlSAXHandler* sax, void* userData) {
+void XMLPushReader::read(std::istream& in, xmlSAXHandler* sax, void* adapter) {
   LIBXML_TEST_VERSION
   xmlCheckVersion(20901);
   xmlSubstituteEntitiesDefault(1);
@@ -53,8 +53,12 @@ void XMLPushReader::read(std::istream& in, xmlSAXHandler* sax, void* userData) {
   std::streamsize n = in.gcount();
   if (n <= 0) return;  // empty input: nothing to parse
 
-  ctxt = xmlCreatePushParserCtxt(sax, userData, buf, static_cast<int>(n), nullptr);
+  // No user data: libxml2's default handlers need the context itself.
+  // Creating the context only stores the first chunk; parsing starts with
+  // the next push, after the adapter is in place.
+  ctxt = xmlCreatePushParserCtxt(sax, nullptr, buf, static_cast<int>(n), nullptr);
   if (ctxt == nullptr) throw std::runtime_error("cannot create the XML parser");
+  ctxt->_private = adapter;
   // libxml2 stops delivering events after a fatal error or once a handler
   // failed: reading on would be useless.
   while (in.good() && !failure && ctxt->wellFormed) {
@@ -72,6 +76,8 @@ void XMLPushReader::finish() {
   int libxmlLine = currentLine();
   xmlErrorPtr err = xmlCtxtGetLastError(ctxt);
   if (err && err->line > 0) libxmlLine = err->line;
+  if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
+  ctxt->myDoc = nullptr;
   xmlFreeParserCtxt(ctxt);
   ctxt = nullptr;
   xmlCleanupParser();

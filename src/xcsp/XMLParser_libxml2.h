@@ -3,6 +3,7 @@
 // event to the tag machine, and the reading loop that pushes a document
 // into libxml2's push parser in 4096-byte chunks.
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 
 #include <cstddef>
@@ -24,16 +25,17 @@ class XMLPushReader {
  public:
   static const int chunkSize = 4096;
 
-  // Reads `in` to its end and pushes it through libxml2 with `sax` and
-  // `userData`.  Reader errors (runtime_error) are reported as
+  // Reads `in` to its end and pushes it through libxml2 with `sax`; the
+  // parser context is the SAX user data and carries `adapter` in its
+  // _private field.  Reader errors (runtime_error) are reported as
   // "Exception at line N" on standard output and rethrown as a runtime_error
   // with the same message; a document libxml2 rejects (libxml2 has already
   // written its own message to standard error) throws a runtime_error
   // naming libxml2's verdict.  Empty input parses nothing.
-  void read(std::istream& in, xmlSAXHandler* sax, void* userData);
+  void read(std::istream& in, xmlSAXHandler* sax, void* adapter);
 
   // Reads a document held in memory the same way.
-  void read(const char* data, size_t size, xmlSAXHandler* sax, void* userData);
+  void read(const char* data, size_t size, xmlSAXHandler* sax, void* adapter);
 
   template <class F>
   void guard(F&& event) noexcept {
@@ -74,7 +76,11 @@ class XMLParser_libxml2 {
     cspParser.setPreferredExpressionRepresentation(syntax);
   }
 
-  // A version-1 SAX handler with the six entries of this adapter.
+  // A version-1 SAX handler with the entries of this adapter: the six
+  // events of the tag machine, CDATA sections and blanks as character data,
+  // and a check on entity declarations.  libxml2's own default entries stay
+  // for the rest; they get the parser context as user data, and the adapter
+  // rides in the context's _private field.
   static void fillSAXHandler(xmlSAXHandler& handler) {
     xmlSAXVersion(&handler, 1);
     handler.startDocument = startDocument;
@@ -83,6 +89,9 @@ class XMLParser_libxml2 {
     handler.startElement = startElement;
     handler.endElement = endElement;
     handler.comment = comment;
+    handler.cdataBlock = characters;
+    handler.ignorableWhitespace = characters;
+    handler.entityDecl = entityDecl;
   }
 
   // Reads one whole document from `in` (see XMLPushReader::read).
@@ -118,42 +127,59 @@ class XMLParser_libxml2 {
   Parser& getParser() { return cspParser; }
 
   static void startDocument(void* ctx) {
-    XMLParser_libxml2* self = static_cast<XMLParser_libxml2*>(ctx);
-    self->run([self] { self->cspParser.startDocument(); });
+    // The document node only holds the entities the DTD declares.
+    xmlSAX2StartDocument(ctx);
+    forward(ctx, [](XMLParser_libxml2* self) { self->cspParser.startDocument(); });
   }
 
   static void endDocument(void* ctx) {
-    XMLParser_libxml2* self = static_cast<XMLParser_libxml2*>(ctx);
-    self->run([self] { self->cspParser.endDocument(); });
+    forward(ctx, [](XMLParser_libxml2* self) { self->cspParser.endDocument(); });
   }
 
   static void characters(void* ctx, const xmlChar* ch, int len) {
-    XMLParser_libxml2* self = static_cast<XMLParser_libxml2*>(ctx);
-    self->run([self, ch, len] { self->cspParser.characters(UTF8String(ch, ch + len)); });
+    forward(ctx, [ch, len](XMLParser_libxml2* self) {
+      self->cspParser.characters(UTF8String(ch, ch + len));
+    });
   }
 
   static void startElement(void* ctx, const xmlChar* name, const xmlChar** atts) {
-    XMLParser_libxml2* self = static_cast<XMLParser_libxml2*>(ctx);
-    self->run([self, name, atts] {
+    forward(ctx, [name, atts](XMLParser_libxml2* self) {
       AttributeList attributes(atts);
       self->cspParser.startElement(UTF8String(name), attributes);
     });
   }
 
   static void endElement(void* ctx, const xmlChar* name) {
-    XMLParser_libxml2* self = static_cast<XMLParser_libxml2*>(ctx);
-    self->run([self, name] { self->cspParser.endElement(UTF8String(name)); });
+    forward(ctx, [name](XMLParser_libxml2* self) { self->cspParser.endElement(UTF8String(name)); });
   }
 
   static void comment(void*, const xmlChar*) {}
 
+  // Internal entities are declared as usual; an external one would make
+  // libxml2 read files or the network named by the document: refused.
+  static void entityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
+                         const xmlChar* systemId, xmlChar* content) {
+    if (type == XML_INTERNAL_GENERAL_ENTITY || type == XML_INTERNAL_PARAMETER_ENTITY) {
+      xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+      return;
+    }
+    forward(ctx, [](XMLParser_libxml2*) {
+      throw std::runtime_error("external entities are not supported");
+    });
+  }
+
  private:
+  // Runs one event on the adapter held by the parser context, under the
+  // guard of the running push reader.
   template <class F>
-  void run(F&& event) {
-    if (pushReader)
-      pushReader->guard(event);
+  static void forward(void* ctx, F&& event) {
+    XMLParser_libxml2* self =
+        static_cast<XMLParser_libxml2*>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+    if (self == nullptr) return;
+    if (self->pushReader)
+      self->pushReader->guard([self, &event] { event(self); });
     else
-      event();
+      event(self);
   }
 
   Parser cspParser;
