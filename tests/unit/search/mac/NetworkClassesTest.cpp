@@ -131,9 +131,10 @@ TEST(MacOverNetworkClasses, TwoRunsGiveIdenticalCounters) {
       Net net = randomMixed(7777);
       // A larger binary part so that the search has work to do.
       std::mt19937 rng(99);
+      int n0 = (int)net.vars.size();
       for (int i = 0; i < 14; i++) net.addVarRange(0, 5);
       for (int i = 0; i < 60; i++) {
-        int a = 8 + rng() % 14, b = 8 + rng() % 14;
+        int a = n0 + rng() % 14, b = n0 + rng() % 14;
         if (a == b) continue;
         std::vector<std::pair<int, int>> pairs;
         for (int x = 0; x < 6; x++)
