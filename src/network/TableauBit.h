@@ -3,17 +3,27 @@
 #include <cstdint>
 
 // Bit array: bit i is bit i mod 64 of word i / 64.  No index checks.
+// Large tables are reserved as zero pages that the system commits only when
+// written, so a table over a huge value range costs memory only for the
+// parts actually used.
 class TableauBit
 {
 public:
     uint64_t* tab;
-    int size;   // number of words
+    int size;      // number of words
+    bool mapped;   // storage comes from a page mapping (large tables)
 
-    TableauBit() : tab(nullptr), size(0) {}
-    explicit TableauBit(unsigned sz) : tab(nullptr), size(0) { initTab((int)sz); }
+    // Tables of at least this many bytes are page mappings.
+    static const uint64_t mapThreshold = (uint64_t)1 << 20;
 
-    // sz / 64 + 1 zeroed words (storage of an earlier call is released).
+    TableauBit() : tab(nullptr), size(0), mapped(false) {}
+    explicit TableauBit(unsigned sz) : tab(nullptr), size(0), mapped(false) { initTab((int)sz); }
+
+    // (unsigned)sz / 64 + 1 zeroed words (storage of an earlier call is
+    // released).  Throws std::runtime_error when the storage cannot be had.
     void initTab(int sz);
+    // Release the storage (no storage, size 0).
+    void freeTab();
 
     void set(unsigned i, unsigned v)
     {

@@ -128,10 +128,7 @@ void RelationExtN::affMDD(int i)
 
 void RelationExtN::initBigTable(int maxArity)
 {
-    long long bits = (long long)Variable::largestInter + 1;
-    if (bits * (maxArity > 0 ? maxArity : 1) > maxBigTableBits)
-        throw std::runtime_error("value range too large for n-ary extension constraints (" +
-                                 std::to_string(bits) + " values)");
+    for (int i = 0; i < sizeBigTable; i++) bigTable[i].freeTab();
     delete[] bigTable;
     bigTable = new TableauBit[maxArity > 0 ? maxArity : 1];
     sizeBigTable = maxArity;

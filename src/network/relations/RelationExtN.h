@@ -31,10 +31,6 @@ public:
     static TableauBit* bigTable;
     static int sizeBigTable;
 
-    // Largest number of bits initBigTable allocates over all its tables;
-    // beyond it it throws std::runtime_error rather than exhausting memory.
-    static const long long maxBigTableBits = (long long)1 << 31;
-
     RelationExtN(const std::string& name, int arity, bool semantic);
 
     void addTuple(int* t) override;
@@ -46,6 +42,7 @@ public:
     void affMDD(int i);
 
     // bigTable: maxArity tables of Variable::largestInter bits, all clear.
+    // Tables over a huge range take memory only where bits are written.
     static void initBigTable(int maxArity);
 
     int getArity() const { return arity; }

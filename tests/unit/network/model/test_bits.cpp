@@ -106,6 +106,18 @@ TEST(TableauBit, WordsAndBorders)
     EXPECT_EQ(t.get(127), 1);
     t.reset();
     for (unsigned i = 0; i < 64u * t.size; i++) ASSERT_EQ(t.get(i), 0);
+    // A large table (page mapping) behaves the same, reset included.
+    TableauBit big(1u << 24);
+    EXPECT_TRUE(big.mapped);
+    EXPECT_EQ(big.size, (1 << 18) + 1);
+    for (unsigned i : {0u, 63u, 64u, (1u << 24) - 1, 1u << 24}) big.setTrue(i);
+    EXPECT_EQ(big.get(1u << 24), 1);
+    EXPECT_EQ(big.get((1u << 24) - 2), 0);
+    big.reset();
+    for (unsigned i : {0u, 63u, 64u, (1u << 24) - 1, 1u << 24}) EXPECT_EQ(big.get(i), 0);
+    big.initTab(100);
+    EXPECT_FALSE(big.mapped);
+    EXPECT_EQ(big.get(64), 0);
     // Re-initialising gives a fresh, clear table of the new size.
     t.setTrue(5);
     t.initTab(10);

@@ -398,7 +398,7 @@ TEST(RelationExtNDec, PartsPairValuesWithTupleIndices)
     }
 }
 
-TEST(RelationExtN, BigTableSizedToTheLargestRangeOrRefused)
+TEST(RelationExtN, BigTableCoversTheLargestRangeEvenWhenHuge)
 {
     int saved = Variable::largestInter;
     Variable::largestInter = 130;
@@ -410,7 +410,22 @@ TEST(RelationExtN, BigTableSizedToTheLargestRangeOrRefused)
         RelationExtN::bigTable[i].setTrue(130);
         EXPECT_EQ(RelationExtN::bigTable[i].get(129), 0);
     }
+    // A range of 2^31 values: the tables exist, and only written pages count.
     Variable::largestInter = INT_MAX;
-    EXPECT_THROW(RelationExtN::initBigTable(3), std::runtime_error);
+    ASSERT_NO_THROW(RelationExtN::initBigTable(4));
+    for (int i = 0; i < 4; i++)
+    {
+        TableauBit& t = RelationExtN::bigTable[i];
+        EXPECT_EQ(t.get(130), 0);   // fresh tables are clear
+        t.setTrue((unsigned)INT_MAX);
+        t.setTrue(0);
+        EXPECT_EQ(t.get((unsigned)INT_MAX), 1);
+        EXPECT_EQ(t.get((unsigned)INT_MAX - 1), 0);
+        t.reset();
+        EXPECT_EQ(t.get((unsigned)INT_MAX), 0);
+        EXPECT_EQ(t.get(0), 0);
+    }
     Variable::largestInter = saved;
+    RelationExtN::initBigTable(2);
+    EXPECT_EQ(RelationExtN::bigTable[1].get(3), 0);
 }
