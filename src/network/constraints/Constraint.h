@@ -69,7 +69,7 @@ class Constraint {
   static unsigned hashUsedAllValues;   // entries carrying the current stamp
 
   // Largest value range for which a direct table is built.
-  static const long long maxDirectStampRange = 1LL << 22;
+  static constexpr long long maxDirectStampRange = 1LL << 22;
 
   // Builds the stamp table from Variable::smallestValue / biggestValue.
   static void buildStampTable();

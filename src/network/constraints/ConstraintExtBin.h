@@ -24,7 +24,7 @@ class ConstraintExtBin : public Constraint {
   static int tuple[2];            // scratch pair of switched
 
   // Largest number of value pairs for which the support tables are built.
-  static const long long maxPairsForTables = 1LL << 16;
+  static constexpr long long maxPairsForTables = 1LL << 16;
   // Budget of value pairs over all support tables of the run.
   static long long pairsBudget;
 
