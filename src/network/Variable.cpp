@@ -7,6 +7,7 @@
 int Variable::smallestValue = 2147483647;
 int Variable::biggestValue = -2147483647 - 1;
 int Variable::largestInter = 0;
+long long Variable::largestInterFull = 0;
 int Variable::currSumSelector = 0;
 
 Variable::Variable(const std::string& n, Domain* d, int id)
@@ -45,6 +46,7 @@ Variable::Variable(const std::string& n, Domain* d, int id)
         infoVal[i] = r;
     }
     long long inter = (long long)maxValDom - minValDom;
+    if (inter > largestInterFull) largestInterFull = inter;
     if (inter > largestInter) largestInter = inter > 2147483647LL ? 2147483647 : (int)inter;
     infoCurrent = initSize > 0 ? infoVal[0] : nullptr;
 }

@@ -45,7 +45,8 @@ public:
 
     static int smallestValue;
     static int biggestValue;
-    static int largestInter;
+    static int largestInter;          // clamped to the int range
+    static long long largestInterFull;   // the same, unclamped (ranges wider than 2^31)
     static int currSumSelector;
 
     // Throws std::runtime_error when the values cannot be numbered in 24 bits.

@@ -132,5 +132,10 @@ void RelationExtN::initBigTable(int maxArity)
     delete[] bigTable;
     bigTable = new TableauBit[maxArity > 0 ? maxArity : 1];
     sizeBigTable = maxArity;
-    for (int i = 0; i < maxArity; i++) bigTable[i].initTab(Variable::largestInter);
+    // A range wider than the int range takes the full 2^32 bits (bit
+    // value - minValDom read as unsigned).
+    long long range = Variable::largestInter;
+    if (Variable::largestInterFull > range) range = Variable::largestInterFull;
+    if (range > 4294967295LL) range = 4294967295LL;
+    for (int i = 0; i < maxArity; i++) bigTable[i].initTab((int)(unsigned)range);
 }

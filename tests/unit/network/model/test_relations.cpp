@@ -425,7 +425,18 @@ TEST(RelationExtN, BigTableCoversTheLargestRangeEvenWhenHuge)
         EXPECT_EQ(t.get((unsigned)INT_MAX), 0);
         EXPECT_EQ(t.get(0), 0);
     }
+    // Values spanning more than the int range: every unsigned offset is a bit.
+    Domain* wide = new Domain("W");
+    wide->add(INT_MIN);
+    wide->add(INT_MAX);
+    Variable w("W", wide, 0);
+    EXPECT_EQ(Variable::largestInter, INT_MAX);
+    RelationExtN::initBigTable(1);
+    EXPECT_EQ(RelationExtN::bigTable[0].size, 1 << 26);
+    RelationExtN::bigTable[0].setTrue((unsigned)((long long)INT_MAX - INT_MIN));
+    EXPECT_EQ(RelationExtN::bigTable[0].get(4294967295u), 1);
     Variable::largestInter = saved;
+    Variable::largestInterFull = saved;
     RelationExtN::initBigTable(2);
     EXPECT_EQ(RelationExtN::bigTable[1].get(3), 0);
 }
