@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "xcsp/AST.h"
+
 // Semantics of a relation in extension.
 enum RelType {
   REL_CONFLICT = 0,  // the listed tuples are forbidden
@@ -13,9 +15,6 @@ enum RelType {
 };
 
 namespace CSPXMLParser {
-
-class AST;
-class ASTList;
 
 // Kind of a named object in the reader's symbol table.
 enum CSPDefinitionType {
@@ -75,8 +74,8 @@ class CSPParserCallback {
     (void)pos; (void)name; (void)type;
   }
   // The expression as a tree (preferred representation TREE); the callee
-  // owns the tree.
-  virtual void predicateExpression(AST* tree) { (void)tree; }
+  // owns the tree (the default drops it).
+  virtual void predicateExpression(AST* tree) { delete tree; }
   // The expression as text in the preferred representation otherwise.
   virtual void predicateExpression(const std::string& expr) { (void)expr; }
   virtual void endPredicate() {}
