@@ -17,10 +17,13 @@ class Interrupts(unittest.TestCase):
                 with open(HARD, "rb") as f:
                     p = subprocess.Popen([VANTOR, "-complete"], stdin=f,
                                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-                # Wait until the search has started (its table header is the
-                # first thing written), then a little more.
-                header = p.stderr.readline().decode()
-                self.assertIn("numtry", header)
+                # Wait until the search has started (it writes the header of
+                # its restart table), then a little more.
+                while True:
+                    line = p.stderr.readline().decode()
+                    self.assertNotEqual(line, "", "the search never started")
+                    if "numtry" in line:
+                        break
                 time.sleep(1.0)
                 p.send_signal(sig)
                 out, err = p.communicate(timeout=60)
@@ -33,9 +36,11 @@ class Interrupts(unittest.TestCase):
                 self.assertFalse(any(l.startswith("v") for l in lines))
 
     def test_external_time_limit(self):
-        # The usual harness set-up: timeout sends SIGALRM after 2 seconds.
+        # The usual harness set-up: timeout sends SIGALRM after 2 seconds
+        # (and passes the program's own status on).
         with open(HARD, "rb") as f:
-            p = subprocess.run(["timeout", "-s", "ALRM", "2", VANTOR, "-complete"], stdin=f,
+            p = subprocess.run(["timeout", "--preserve-status", "-s", "ALRM", "2", VANTOR,
+                                "-complete"], stdin=f,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(p.returncode, 30)
         self.assertIn("s UNKNOWN\n", p.stdout.decode())
