@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -78,7 +79,10 @@ struct ScratchDir {
     char tmpl[] = "/tmp/vantor-enc-XXXXXX";
     path = mkdtemp(tmpl);
   }
-  ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+  ~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
   std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
