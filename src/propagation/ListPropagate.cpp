@@ -53,22 +53,6 @@ void ListPropagateStack::showListPropagate() {
 
 ListPropagateQueue::ListPropagateQueue(int size) : ListPropagate(size), head(0), tail(0) {}
 
-Couple& ListPropagateQueue::pop() {
-  Couple& e = data[head];
-  if (++head == sz) head = 0;
-  tabCont[e.c->getIndCont() + e.position] = false;
-  return e;
-}
-
-void ListPropagateQueue::push(Constraint* c, Variable* v, int position) {
-  Couple& e = data[tail];
-  if (++tail == sz) tail = 0;
-  e.c = c;
-  e.v = v;
-  e.position = position;
-  tabCont[c->getIndCont() + position] = true;
-}
-
 void ListPropagateQueue::showListPropagate() {
   for (int i = head; i != tail; i = (i + 1) % sz) {
     cout << "queued: cont = " << data[i].c->getName() << " var = " << data[i].v->getName()

@@ -62,13 +62,29 @@ class ListPropagateStack : public ListPropagate {
   int pos;
 };
 
-// Circular first in, first out queue (the default discipline).
-class ListPropagateQueue : public ListPropagate {
+// Circular first in, first out queue (the default discipline).  Final and
+// inline, so that the engine's loop over a queue needs no virtual call.
+class ListPropagateQueue final : public ListPropagate {
  public:
   explicit ListPropagateQueue(int size);
   bool isEmpty() override { return head == tail; }
-  Couple& pop() override;
-  void push(Constraint* c, Variable* v, int position) override;
+  Couple& pop() override {
+    Couple& e = data[head];
+    if (++head == sz) head = 0;
+    tabCont[e.c->indCont + e.position] = false;
+    return e;
+  }
+  void push(Constraint* c, Variable* v, int position) override {
+    Couple& e = data[tail];
+    if (++tail == sz) tail = 0;
+    e.c = c;
+    e.v = v;
+    e.position = position;
+    tabCont[c->indCont + position] = true;
+  }
+  inline void add(Constraint* c, Variable* v, int position) {
+    if (!tabCont[c->indCont + position]) push(c, v, position);
+  }
   void clean() override { head = tail = 0; }
   void showListPropagate() override;
 

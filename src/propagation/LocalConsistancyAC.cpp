@@ -16,6 +16,7 @@ LocalConsistancyAC::LocalConsistancyAC(std::vector<Constraint*>& vecC, std::vect
     : vecCont(vecC),
       vecVar(vecV),
       lPropagate(nullptr),
+      queue(nullptr),
       methodLPropagate(2),
       tuple(nullptr),
       maxArity(maxA),
@@ -27,7 +28,7 @@ LocalConsistancyAC::LocalConsistancyAC(std::vector<Constraint*>& vecC, std::vect
       diffModified(false) {
   tuple = new int[maxArity > 0 ? maxArity : 1];
   RelationExtN::initBigTable(maxArity);
-  lPropagate = new ListPropagateQueue(Constraint::numero + 10);
+  lPropagate = queue = new ListPropagateQueue(Constraint::numero + 10);
 }
 
 LocalConsistancyAC::~LocalConsistancyAC() {
@@ -37,7 +38,7 @@ LocalConsistancyAC::~LocalConsistancyAC() {
 
 void LocalConsistancyAC::setLPropagate(int method) {
   delete lPropagate;
-  lPropagate = nullptr;
+  lPropagate = queue = nullptr;
   int size = Constraint::numero + 10;
   switch (method) {
     case 1:
@@ -48,7 +49,7 @@ void LocalConsistancyAC::setLPropagate(int method) {
       break;
     default:
       method = 2;
-      lPropagate = new ListPropagateQueue(size);
+      lPropagate = queue = new ListPropagateQueue(size);
       break;
   }
   methodLPropagate = method;
@@ -79,8 +80,8 @@ void LocalConsistancyAC::increase(Constraint* c) {
   }
 }
 
-bool LocalConsistancyAC::propagate() {
-  ListPropagate* lp = lPropagate;
+template <class L>
+bool LocalConsistancyAC::propagateT(L* lp) {
   while (!lp->isEmpty()) {
     Couple& e = lp->pop();
     Constraint* c = e.c;
@@ -91,13 +92,13 @@ bool LocalConsistancyAC::propagate() {
       increase(c);
       return true;
     }
-    addNear(v);
+    addNearT(lp, v);
   }
   return false;
 }
 
-bool LocalConsistancyAC::propagateDiff() {
-  ListPropagate* lp = lPropagate;
+template <class L>
+bool LocalConsistancyAC::propagateDiffT(L* lp) {
   while (!lp->isEmpty()) {
     Couple& e = lp->pop();
     Constraint* c = e.c;
@@ -108,9 +109,17 @@ bool LocalConsistancyAC::propagateDiff() {
       c->score += Constraint::weightUp;
       return true;
     }
-    addNear(v);
+    addNearT(lp, v);
   }
   return false;
+}
+
+bool LocalConsistancyAC::propagate() {
+  return queue ? propagateT(queue) : propagateT(lPropagate);
+}
+
+bool LocalConsistancyAC::propagateDiff() {
+  return queue ? propagateDiffT(queue) : propagateDiffT(lPropagate);
 }
 
 void LocalConsistancyAC::pushNewVariable(bool sigTrue, int posV, Variable* var) {

@@ -40,9 +40,10 @@ class LocalConsistancyAC {
   // Queues every arc (c, w, j) for the constraints c of var and the scope
   // positions j other than var's own.
   inline void addNear(Variable* var) {
-    Constraint** lc = var->vecCont;
-    int* lp = var->vecPosCont;
-    for (int i = 0, n = var->nbLink; i < n; i++) pushAround(lc[i], lp[i]);
+    if (queue)
+      addNearT(queue, var);
+    else
+      addNearT(lPropagate, var);
   }
 
   void cancelUntil(int level);
@@ -70,18 +71,32 @@ class LocalConsistancyAC {
   long long getNbValInit() const;
   long long getNbValDelete() const;
 
-  // Queues (c, scope[j], j) for j = arity-1 .. 0, j != p.
-  inline void pushAround(Constraint* c, int p) {
-    Variable** sc = c->scope;
-    for (int j = c->arity - 1; j >= 0; j--)
-      if (j != p) lPropagate->add(c, sc[j], j);
+  // The list operations are written once over the list type: L is
+  // ListPropagateQueue (no virtual calls) or the abstract ListPropagate.
+  template <class L>
+  static inline void addNearT(L* lp, Variable* var) {
+    Constraint** lc = var->vecCont;
+    int* pc = var->vecPosCont;
+    for (int i = 0, n = var->nbLink; i < n; i++) {
+      // Queue (c, scope[j], j) for j = arity-1 .. 0, j != p.
+      Constraint* c = lc[i];
+      int p = pc[i];
+      Variable** sc = c->scope;
+      for (int j = c->arity - 1; j >= 0; j--)
+        if (j != p) lp->add(c, sc[j], j);
+    }
   }
+  template <class L>
+  bool propagateT(L* lp);
+  template <class L>
+  bool propagateDiffT(L* lp);
   // Recreates the list when constraints were created after it.
   void ensureListCapacity();
 
   std::vector<Constraint*> vecCont;
   std::vector<Variable*> vecVar;
   ListPropagate* lPropagate;
+  ListPropagateQueue* queue;  // lPropagate when it is a queue, else null
   int methodLPropagate;
   int* tuple;
   int maxArity, maxDom;
