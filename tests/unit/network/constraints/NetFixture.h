@@ -92,4 +92,47 @@ class LambdaConstraint : public Constraint {
   int giveAleatNumber() override { return 0; }
 };
 
+// Drives switched through random flips and checks, after each, that every
+// other position's bits and diffs are what a recomputation gives (weight 3).
+inline void expectSwitchedExact(Constraint* c, std::vector<Variable*>& sc, const Pred& pred, std::mt19937& rng) {
+  int arity = (int)sc.size();
+  c->setWeight(3);
+  c->initTabBit();
+  for (Variable* x : sc) {
+    x->selectValue(rng() % x->sizeDom);
+    x->zeroDiff();
+  }
+  auto current = [&]() {
+    std::vector<int> t;
+    for (Variable* x : sc) t.push_back(x->infoCurrent->dom);
+    return t;
+  };
+  // Sets (set = true) or compares position j's bits and diffs.
+  auto visit = [&](int j, bool set, const std::string& when) {
+    std::vector<int> t = current();
+    for (int i = 0; i < sc[j]->sizeDom; i++) {
+      InfoValueVar* a = sc[j]->infoVal[i];
+      t[j] = a->dom;
+      int violated = pred(t) ? 0 : 1;
+      if (set) {
+        c->setBit(j, a->header.prop, violated);
+        a->diff = 3 * violated;
+      } else {
+        ASSERT_EQ(c->getBit(j, a->header.prop), violated) << when << " pos " << j << " value " << a->dom;
+        ASSERT_EQ(a->diff, 3 * violated) << when << " pos " << j << " value " << a->dom;
+      }
+    }
+  };
+  for (int j = 0; j < arity; j++) visit(j, true, "init");
+  for (int flip = 0; flip < 12; flip++) {
+    int pos = rng() % arity;
+    sc[pos]->selectValue(rng() % sc[pos]->sizeDom);
+    c->switched(pos);
+    // The flipped position's own table is its caller's business.
+    for (int j = 0; j < arity; j++)
+      if (j != pos) visit(j, false, "flip " + std::to_string(flip));
+    visit(pos, true, "refresh");
+  }
+}
+
 }  // namespace netfix

@@ -323,68 +323,7 @@ TEST(ExtensionLocalSearch, SwitchedKeepsBitsAndDiffsExact) {
         c = new ConstraintExtBin("c", n.sc.data(), makeRelBin(n.conflicts, n.tuples), 2, 0);
       else
         c = new ConstraintExtN("c", n.sc.data(), makeRelN(arity, n.conflicts, n.tuples), arity, 0);
-      c->setWeight(3);
-      c->initTabBit();
-      for (Variable* x : n.sc) {
-        x->selectValue(rng() % x->sizeDom);
-        x->zeroDiff();
-      }
-      auto expectState = [&](const std::string& when) {
-        for (int j = 0; j < arity; j++) {
-          std::vector<int> t;
-          for (Variable* x : n.sc) t.push_back(x->infoCurrent->dom);
-          for (int i = 0; i < n.sc[j]->sizeDom; i++) {
-            InfoValueVar* a = n.sc[j]->infoVal[i];
-            t[j] = a->dom;
-            int violated = n.pred(t) ? 0 : 1;
-            ASSERT_EQ(c->getBit(j, a->header.prop), violated) << when << " pos " << j << " value " << a->dom;
-            ASSERT_EQ(a->diff, 3 * violated) << when;
-          }
-        }
-      };
-      // Start from the state a local search would compute, then flip.
-      for (int j = 0; j < arity; j++) {
-        std::vector<int> t;
-        for (Variable* x : n.sc) t.push_back(x->infoCurrent->dom);
-        for (int i = 0; i < n.sc[j]->sizeDom; i++) {
-          InfoValueVar* a = n.sc[j]->infoVal[i];
-          t[j] = a->dom;
-          if (!n.pred(t)) {
-            c->setBit(j, a->header.prop, 1);
-            a->diff = 3;
-          }
-        }
-      }
-      for (int flip = 0; flip < 12; flip++) {
-        int pos = rng() % arity;
-        n.sc[pos]->selectValue(rng() % n.sc[pos]->sizeDom);
-        c->switched(pos);
-        // The flipped position's own table is the caller's business: only
-        // the other positions are compared.
-        for (int j = 0; j < arity; j++) {
-          if (j == pos) continue;
-          std::vector<int> t;
-          for (Variable* x : n.sc) t.push_back(x->infoCurrent->dom);
-          for (int i = 0; i < n.sc[j]->sizeDom; i++) {
-            InfoValueVar* a = n.sc[j]->infoVal[i];
-            t[j] = a->dom;
-            int violated = n.pred(t) ? 0 : 1;
-            ASSERT_EQ(c->getBit(j, a->header.prop), violated) << "flip " << flip << " pos " << j;
-            ASSERT_EQ(a->diff, 3 * violated);
-          }
-        }
-        // Refresh the flipped position as the next flip assumes it exact.
-        std::vector<int> t;
-        for (Variable* x : n.sc) t.push_back(x->infoCurrent->dom);
-        for (int i = 0; i < n.sc[pos]->sizeDom; i++) {
-          InfoValueVar* a = n.sc[pos]->infoVal[i];
-          t[pos] = a->dom;
-          int violated = n.pred(t) ? 0 : 1;
-          c->setBit(pos, a->header.prop, violated);
-          a->diff = 3 * violated;
-        }
-      }
-      expectState("end");
+      expectSwitchedExact(c, n.sc, n.pred, rng);
     }
   }
 }
