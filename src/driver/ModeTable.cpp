@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "driver/MyCallback.h"
+#include "encodings/Encodings.h"
 #include "network/Domain.h"
 #include "network/Variable.h"
 #include "network/constraints/Constraint.h"
@@ -203,12 +204,10 @@ Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
   if (is("-toCNF")) {
     if (argc < 3) usageError("-toCNF needs an encoding");
     if (argc > 4) helpAndFail();
-    static const char* const encodings[] = {"-conflict", "-log",     "-logsup", "-order",
-                                            "-ordersup", "-support", "-0AC",    "-mixed"};
-    bool known = false;
-    for (const char* e : encodings) known = known || !strcmp(argv[2], e);
-    if (!known) helpAndFail();
-    modeUnavailable(mode);
+    Solver* enc = createEncoder(argv[2], argc == 4 ? argv[3] : "/tmp/toCNF.cnf", vecCont, vecVar,
+                                maxArity, maxDomain);
+    if (!enc) helpAndFail();
+    return enc;
   }
   if (is("-infosCSP")) infosCSP(argc);
   if (is("-constType")) constType(argc);
