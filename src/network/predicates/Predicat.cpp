@@ -13,7 +13,7 @@ bool Predicat::powOverflow = false;
 namespace {
 
 // Deeper nesting would exhaust the stack in the recursive walks.
-const int kMaxDepth = 10000;
+const int kMaxDepth = 1000;
 
 int arityOf(Predicat::TOKEN_ID id) {
   switch (id) {
