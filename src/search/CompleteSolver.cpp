@@ -93,6 +93,9 @@ int CompleteSolver::macLoop(bool verb, bool lapAtRestart) {
 
 int CompleteSolver::search(bool verb) {
   cspAC->reinitLocalConsistancy();
+  // The current domains are the new level 0: a trail left by an earlier
+  // run would otherwise be restored by the cancellations of this one.
+  for (Variable* v : vecVar) v->saveSize.clear();
   if (cspAC->init(verb) == 1) return 2;
   if (verb)
     fprintf(stderr, "c | %6s | %7s | %8s | %10s |%8s |\n", "numtry", "numConf", "nbDec", "nbChecks",
