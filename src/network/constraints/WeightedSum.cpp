@@ -1,6 +1,7 @@
 #include "network/constraints/WeightedSum.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -62,6 +63,21 @@ void WeightedSum::initWeightedSum(const std::vector<int>& c, const std::vector<V
   }
   leftPart = rhs;
 
+  for (Variable* x : mv) {
+    int p = 0;
+    while (p < arity && scope[p] != x) p++;
+    if (p == arity)
+      throw std::runtime_error("variable " + x->getName() + " of the sum of constraint " + name +
+                               " is not in its scope");
+  }
+  // A scope variable absent from the sum takes no part in it; a zero
+  // coefficient gives every scope position a term.
+  for (int p = 0; p < arity; p++)
+    if (std::find(mv.begin(), mv.end(), scope[p]) == mv.end()) {
+      mv.push_back(scope[p]);
+      mc.push_back(0);
+    }
+
   nbVars = (unsigned)mv.size();
   coeff = new long long[nbVars > 0 ? nbVars : 1];
   vars = new Variable*[nbVars > 0 ? nbVars : 1];
@@ -81,37 +97,12 @@ void WeightedSum::initWeightedSum(const std::vector<int>& c, const std::vector<V
 
   for (unsigned k = 0; k < nbVars; k++) {
     int p = 0;
-    while (p < arity && scope[p] != vars[k]) p++;
-    if (p == arity)
-      throw std::runtime_error("variable " + vars[k]->getName() + " of the sum of constraint " + name +
-                               " is not in its scope");
+    while (scope[p] != vars[k]) p++;
     posInScope[k] = p;
   }
-  // A scope variable absent from the sum takes no part in it; it is given a
-  // zero coefficient so that every scope position maps to a term.
   for (int p = 0; p < arity; p++) {
     unsigned k = 0;
-    while (k < nbVars && vars[k] != scope[p]) k++;
-    if (k == nbVars) {
-      long long* nc = new long long[nbVars + 1];
-      Variable** nv = new Variable*[nbVars + 1];
-      int* np = new int[nbVars + 1];
-      for (unsigned j = 0; j < nbVars; j++) {
-        nc[j] = coeff[j];
-        nv[j] = vars[j];
-        np[j] = posInScope[j];
-      }
-      nc[nbVars] = 0;
-      nv[nbVars] = scope[p];
-      np[nbVars] = p;
-      delete[] coeff;
-      delete[] vars;
-      delete[] posInScope;
-      coeff = nc;
-      vars = nv;
-      posInScope = np;
-      nbVars++;
-    }
+    while (vars[k] != scope[p]) k++;
     mapCoeffVar[p] = k;
   }
 }

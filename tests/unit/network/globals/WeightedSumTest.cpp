@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 
 #include "network/constraints/WeightedSum.h"
 #include "unit/network/globals/GlobalsTestUtil.h"
@@ -262,4 +263,10 @@ TEST(WeightedSum, ProjectionGivesTheRemainingConstant) {
   out.clear();
   EXPECT_FALSE(c2->projection(out));
   EXPECT_TRUE(out.empty());
+}
+
+TEST(WeightedSum, TermOutsideTheScopeIsRejected) {
+  Variable* x = makeVar("wso_x", range(0, 3));
+  Variable* y = makeVar("wso_y", range(0, 3));
+  EXPECT_THROW(build({x}, {{1, 1}, {x, y}, LE, 3, nullptr}), std::runtime_error);
 }
