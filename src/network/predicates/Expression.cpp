@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
+#include "network/predicates/FlatExpression.h"
 #include "network/predicates/Predicat.h"
 
 namespace {
@@ -13,7 +14,7 @@ inline int constVal(Expression* e) { return static_cast<ValueInt*>(e)->val; }
 // Compiles a child either against new addresses or, when newAdrVal is null,
 // keeping the parameters' own addresses.
 inline Expression* compileChild(Expression* e, int** newAdrVal, bool** newAdrOK) {
-  return newAdrVal ? e->compile(newAdrVal, newAdrOK) : e->compile();
+  return newAdrVal ? e->compileTree(newAdrVal, newAdrOK) : e->compileTree();
 }
 
 // The operand of a folded conjunction or disjunction, read as a truth value.
@@ -56,6 +57,10 @@ int ExprArith::pow(int a, int b) {
 
 bool Expression::isValuable(bool**) { return false; }
 bool Expression::isValuable() { return false; }
+Expression* Expression::compile(int** newAdrVal, bool** newAdrOK) {
+  return FlatExpression::wrap(compileTree(newAdrVal, newAdrOK));
+}
+Expression* Expression::compile() { return FlatExpression::wrap(compileTree()); }
 
 // ---- leaves ----------------------------------------------------------------
 
@@ -66,8 +71,8 @@ bool ValueInt::isValuable(int& v) {
   v = val;
   return true;
 }
-Expression* ValueInt::compile(int**, bool**) { return new ValueInt(val); }
-Expression* ValueInt::compile() { return new ValueInt(val); }
+Expression* ValueInt::compileTree(int**, bool**) { return new ValueInt(val); }
+Expression* ValueInt::compileTree() { return new ValueInt(val); }
 void ValueInt::putInString(std::string& s) { appendInt(s, val); }
 
 void ValueIden::aff() {
@@ -83,11 +88,11 @@ bool ValueIden::isValuable(int& v) {
   v = *adrv;
   return true;
 }
-Expression* ValueIden::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* ValueIden::compileTree(int** newAdrVal, bool** newAdrOK) {
   if (*newAdrOK[idValue]) return new ValueInt(*newAdrVal[idValue]);
   return new ValueIden(idValue, newAdrVal[idValue], newAdrOK[idValue]);
 }
-Expression* ValueIden::compile() {
+Expression* ValueIden::compileTree() {
   if (isAffect && *isAffect) return new ValueInt(*adrv);
   // The position is kept so that the copy can itself be compiled again.
   return new ValueIden(idValue, adrv, isAffect);
@@ -102,11 +107,11 @@ void ValueIden::putInString(std::string& s) {
 }
 
 void True::aff() { std::cout << "true"; }
-Expression* True::compile(int**, bool**) { return new ValueInt(1); }
-Expression* True::compile() { return new ValueInt(1); }
+Expression* True::compileTree(int**, bool**) { return new ValueInt(1); }
+Expression* True::compileTree() { return new ValueInt(1); }
 void False::aff() { std::cout << "false"; }
-Expression* False::compile(int**, bool**) { return new ValueInt(0); }
-Expression* False::compile() { return new ValueInt(0); }
+Expression* False::compileTree(int**, bool**) { return new ValueInt(0); }
+Expression* False::compileTree() { return new ValueInt(0); }
 
 // ---- unary nodes -----------------------------------------------------------
 
@@ -124,10 +129,10 @@ Expression* UnaryExpression::fold(Expression* c) {
   }
   return make(c);
 }
-Expression* UnaryExpression::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* UnaryExpression::compileTree(int** newAdrVal, bool** newAdrOK) {
   return fold(compileChild(expr, newAdrVal, newAdrOK));
 }
-Expression* UnaryExpression::compile() { return compile(nullptr, nullptr); }
+Expression* UnaryExpression::compileTree() { return compileTree(nullptr, nullptr); }
 void UnaryExpression::aff() {
   std::cout << prefixName() << "(";
   expr->aff();
@@ -174,10 +179,10 @@ Expression* Not::fold(Expression* c) {
   }
   return new Not(c);
 }
-Expression* Not::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* Not::compileTree(int** newAdrVal, bool** newAdrOK) {
   return fold(compileChild(expr1, newAdrVal, newAdrOK));
 }
-Expression* Not::compile() { return compile(nullptr, nullptr); }
+Expression* Not::compileTree() { return compileTree(nullptr, nullptr); }
 void Not::putInString(std::string& s) {
   int v;
   if (isValuable(v)) {
@@ -207,12 +212,12 @@ Expression* BinaryExpression::fold(Expression* a, Expression* b) {
   }
   return make(a, b);
 }
-Expression* BinaryExpression::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* BinaryExpression::compileTree(int** newAdrVal, bool** newAdrOK) {
   Expression* a = compileChild(expr1, newAdrVal, newAdrOK);
   Expression* b = compileChild(expr2, newAdrVal, newAdrOK);
   return fold(a, b);
 }
-Expression* BinaryExpression::compile() { return compile(nullptr, nullptr); }
+Expression* BinaryExpression::compileTree() { return compileTree(nullptr, nullptr); }
 void BinaryExpression::aff() {
   std::cout << prefixName() << "(";
   expr1->aff();
@@ -277,7 +282,7 @@ Expression* Mod::fold(Expression* a, Expression* b) {
   return BinaryExpression::fold(a, b);
 }
 
-Expression* And::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* And::compileTree(int** newAdrVal, bool** newAdrOK) {
   Expression* a = compileChild(expr1, newAdrVal, newAdrOK);
   if (isConst(a) && constVal(a) == 0) {
     delete a;
@@ -305,9 +310,9 @@ Expression* And::compile(int** newAdrVal, bool** newAdrOK) {
   }
   return new And(a, b);
 }
-Expression* And::compile() { return compile(nullptr, nullptr); }
+Expression* And::compileTree() { return compileTree(nullptr, nullptr); }
 
-Expression* Or::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* Or::compileTree(int** newAdrVal, bool** newAdrOK) {
   Expression* a = compileChild(expr1, newAdrVal, newAdrOK);
   if (isConst(a) && constVal(a) != 0) {
     delete a;
@@ -335,7 +340,7 @@ Expression* Or::compile(int** newAdrVal, bool** newAdrOK) {
   }
   return new Or(a, b);
 }
-Expression* Or::compile() { return compile(nullptr, nullptr); }
+Expression* Or::compileTree() { return compileTree(nullptr, nullptr); }
 
 // ---- conditional -----------------------------------------------------------
 
@@ -363,13 +368,13 @@ Expression* If::fold(Expression* c, Expression* a, Expression* b) {
   }
   return new If(c, a, b);
 }
-Expression* If::compile(int** newAdrVal, bool** newAdrOK) {
+Expression* If::compileTree(int** newAdrVal, bool** newAdrOK) {
   Expression* c = compileChild(expr1, newAdrVal, newAdrOK);
   Expression* a = compileChild(expr2, newAdrVal, newAdrOK);
   Expression* b = compileChild(expr3, newAdrVal, newAdrOK);
   return fold(c, a, b);
 }
-Expression* If::compile() { return compile(nullptr, nullptr); }
+Expression* If::compileTree() { return compileTree(nullptr, nullptr); }
 void If::putInString(std::string& s) {
   int v;
   if (isValuable(v)) {

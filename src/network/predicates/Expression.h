@@ -29,14 +29,18 @@ class Expression {
   virtual bool isValuable();
   // Value computable with the parameters assigned so far (stored in v).
   virtual bool isValuable(int& v) = 0;
-  // Simplified copy with parameter p bound to *newAdrVal[p] / *newAdrOK[p].
-  virtual Expression* compile(int** newAdrVal, bool** newAdrOK) = 0;
+  // Simplified copy with parameter p bound to *newAdrVal[p] / *newAdrOK[p];
+  // unless it is a leaf, the copy is a FlatExpression over the folded tree.
+  virtual Expression* compile(int** newAdrVal, bool** newAdrOK);
   // Simplified copy keeping the parameters' own addresses.
-  virtual Expression* compile() = 0;
+  virtual Expression* compile();
   // Appends a compact text of the node (no blanks, no parentheses).
   virtual void putInString(std::string& s) = 0;
   // Whether the node always gives 0 or 1 (comparisons, Boolean operators).
   virtual bool isBoolean() const { return false; }
+  // The folded copy as a plain tree (what compile wraps).
+  virtual Expression* compileTree(int** newAdrVal, bool** newAdrOK) = 0;
+  virtual Expression* compileTree() = 0;
 };
 
 // The 32-bit operations shared by evaluation and folding.  Nothing here is
@@ -74,8 +78,8 @@ class ValueInt : public Expression {
   bool isValuable(bool** newAdrOK) override;
   bool isValuable() override;
   bool isValuable(int& v) override;
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void putInString(std::string& s) override;
 };
 
@@ -90,8 +94,8 @@ class ValueIden : public Expression {
   bool isValuable(bool** newAdrOK) override;
   bool isValuable() override;
   bool isValuable(int& v) override;
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void putInString(std::string& s) override;
 };
 
@@ -101,8 +105,8 @@ class True : public Expression {
   int eval() override { return 1; }
   void aff() override;
   bool isValuable(int& v) override { v = 1; return true; }
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void putInString(std::string& s) override { s += 'T'; }
   bool isBoolean() const override { return true; }
 };
@@ -113,8 +117,8 @@ class False : public Expression {
   int eval() override { return 0; }
   void aff() override;
   bool isValuable(int& v) override { v = 0; return true; }
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void putInString(std::string& s) override { s += 'F'; }
   bool isBoolean() const override { return true; }
 };
@@ -132,8 +136,8 @@ class UnaryExpression : public Expression {
   virtual UnaryExpression* make(Expression* e) const = 0;
   virtual const char* prefixName() const = 0;
   bool isValuable(int& v) override;
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void aff() override;
  protected:
   Expression* fold(Expression* c);
@@ -168,8 +172,8 @@ class Not : public Expression {
   int eval() override { return expr1->eval() == 0; }
   void aff() override;
   bool isValuable(int& v) override;
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void putInString(std::string& s) override;
   bool isBoolean() const override { return true; }
  private:
@@ -196,8 +200,8 @@ class BinaryExpression : public Expression {
   virtual const char* prefixName() const = 0;
   virtual const char* infixName() const = 0;
   bool isValuable(int& v) override;
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void aff() override;
   void putInString(std::string& s) override;
  protected:
@@ -281,8 +285,8 @@ class And : public BinaryExpression {
   const char* prefixName() const override { return "and"; }
   const char* infixName() const override { return "&"; }
   bool isBoolean() const override { return true; }
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
 };
 
 class Or : public BinaryExpression {
@@ -294,8 +298,8 @@ class Or : public BinaryExpression {
   const char* prefixName() const override { return "or"; }
   const char* infixName() const override { return "v"; }
   bool isBoolean() const override { return true; }
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
 };
 
 // ---- conditional -----------------------------------------------------------
@@ -315,8 +319,8 @@ class If : public Expression {
   int eval() override { return expr1->eval() ? expr2->eval() : expr3->eval(); }
   void aff() override;
   bool isValuable(int& v) override;
-  Expression* compile(int** newAdrVal, bool** newAdrOK) override;
-  Expression* compile() override;
+  Expression* compileTree(int** newAdrVal, bool** newAdrOK) override;
+  Expression* compileTree() override;
   void putInString(std::string& s) override;
   bool isBoolean() const override { return expr2->isBoolean() && expr3->isBoolean(); }
  private:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "network/predicates/Expression.h"
+#include "network/predicates/FlatExpression.h"
 #include "network/predicates/Predicat.h"
 
 namespace {
@@ -45,6 +46,11 @@ struct Binding {
   int eval(const std::vector<int>& t) {
     for (size_t i = 0; i < slot.size(); ++i) slot[i] = t[i];
     return expr->eval();
+  }
+  // The folded tree under the evaluation program.
+  Expression* tree() {
+    auto* f = dynamic_cast<FlatExpression*>(expr.get());
+    return f ? f->tree : expr.get();
   }
 };
 
@@ -226,7 +232,7 @@ TEST(PredicatCompile, FoldsConstantParameters) {
   std::vector<std::string> p = {"X", "Y"};
   Predicat pr("eq(X/$0,add(Y/$1,1))", 2, "P", p);
   Binding b(pr, 2, 0b10, {0, 4});
-  auto* eq = dynamic_cast<Eq*>(b.expr.get());
+  auto* eq = dynamic_cast<Eq*>(b.tree());
   ASSERT_NE(eq, nullptr);
   auto* x = dynamic_cast<ValueIden*>(eq->expr1);
   ASSERT_NE(x, nullptr);
@@ -246,7 +252,7 @@ TEST(PredicatCompile, ConstantZeroDivisorStaysUnfolded) {
   Predicat::prob = false;
   Binding b(pr, 1, 0b1, {0});
   EXPECT_TRUE(Predicat::prob);
-  EXPECT_NE(dynamic_cast<Div*>(b.expr.get()), nullptr);
+  EXPECT_NE(dynamic_cast<Div*>(b.tree()), nullptr);
   EXPECT_EQ(b.expr->eval(), 0);
 }
 
@@ -301,7 +307,8 @@ std::string randomExpr(std::mt19937& rng, int depth) {
 // Whatever parameters are bound to constants, the compiled copy gives the
 // same value on every tuple as the copy with all parameters variable, and
 // a parameterless text (every parameter replaced by its value) folds to that
-// same value too.
+// same value too.  The evaluation program and the tree it was built from
+// agree on the value and on whether a zero divisor was met.
 TEST(PredicatCompile, FoldingAgreesWithEvaluation) {
   std::mt19937 rng(12345);
   std::vector<std::string> p = names(3);
@@ -314,7 +321,12 @@ TEST(PredicatCompile, FoldingAgreesWithEvaluation) {
       for (int b : vals)
         for (int c : vals) {
           std::vector<int> t = {a, b, c};
+          Predicat::prob = false;
           int expected = all.eval(t);
+          bool flatProb = Predicat::prob;
+          Predicat::prob = false;
+          ASSERT_EQ(all.tree()->eval(), expected) << text;
+          ASSERT_EQ(Predicat::prob, flatProb) << text;
           for (unsigned mask = 1; mask < 8; ++mask) {
             Binding part(pr, 3, mask, t);
             ASSERT_EQ(part.eval(t), expected) << text << " mask " << mask << " tuple " << a
