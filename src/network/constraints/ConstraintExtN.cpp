@@ -1,6 +1,8 @@
 #include "network/constraints/ConstraintExtN.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <stdexcept>
 
 #include "network/TableauBit.h"
@@ -25,6 +27,10 @@ inline long long divSat(long long p, long long f) {
 }
 }  // namespace
 
+TableauBit* ConstraintExtN::markTab = nullptr;
+int ConstraintExtN::markTabCount = 0;
+long long ConstraintExtN::markTabBits = 0;
+
 ConstraintExtN::ConstraintExtN(const std::string& nm, Variable** sc, Relation* relation, int ar, int id)
     : Constraint(nm, sc, relation, ar, id) {
   max_comb_for_revise = 100000;
@@ -42,6 +48,30 @@ ConstraintExtN::ConstraintExtN(const std::string& nm, Variable** sc, Relation* r
   for (int k = 0; k < ar; k++) {
     long long r = (long long)myRel->getMaxValPos(k) - myRel->getMinValPos(k) + 1;
     range[k] = r > 0 ? r : 0;
+  }
+  sparse = new bool[n]();
+  sortedVals = new int*[n]();
+  sortedProps = new int*[n]();
+  propMarks = new TableauBit[n];
+  denseBits = 1;
+  for (int k = 0; k < ar; k++) {
+    Variable* x = scope[k];
+    long long width = x->initSize > 0 ? (long long)x->maxValDom - x->minValDom + 1 : 1;
+    if (width > 4096 && width > 64LL * x->initSize) {
+      sparse[k] = true;
+      std::vector<std::pair<int, int>> vp;
+      for (int i = 0; i < x->initSize; i++) vp.push_back({x->records[i].dom, i});
+      std::sort(vp.begin(), vp.end());
+      sortedVals[k] = new int[x->initSize];
+      sortedProps[k] = new int[x->initSize];
+      for (int i = 0; i < x->initSize; i++) {
+        sortedVals[k][i] = vp[i].first;
+        sortedProps[k][i] = vp[i].second;
+      }
+      propMarks[k].initTab(x->initSize);
+    } else if (width > denseBits) {
+      denseBits = width;
+    }
   }
   for (int p = 0; p < ar; p++) {
     long long q = 1;
@@ -69,10 +99,45 @@ bool ConstraintExtN::candidateForRevise() {
   return nbFree <= 2 || !exceeded;
 }
 
-void ConstraintExtN::ensureBigTable(int ar) {
-  TableauBit* bt = RelationExtN::bigTable;
-  if (!bt || RelationExtN::sizeBigTable < ar || (long long)bt[0].size * 64 <= Variable::largestInter)
-    RelationExtN::initBigTable(ar > RelationExtN::sizeBigTable ? ar : RelationExtN::sizeBigTable);
+void ConstraintExtN::ensureMarkTab() {
+  if (markTabCount >= arity && markTabBits >= denseBits) return;
+  int count = arity > markTabCount ? arity : markTabCount;
+  long long bits = denseBits > markTabBits ? denseBits : markTabBits;
+  delete[] markTab;
+  markTab = new TableauBit[count];
+  for (int i = 0; i < count; i++) markTab[i].initTab((int)bits);
+  markTabCount = count;
+  markTabBits = bits;
+}
+
+inline void ConstraintExtN::setMark(int k, const InfoValueVar* r, bool on) {
+  if (sparse[k])
+    propMarks[k].set(r->header.prop, on);
+  else
+    markTab[k].set((unsigned)r->dom - (unsigned)scope[k]->minValDom, on);
+}
+
+inline bool ConstraintExtN::isMarked(int k, int val) const {
+  if (!sparse[k]) return markTab[k].get((unsigned)val - (unsigned)scope[k]->minValDom);
+  const int* sv = sortedVals[k];
+  int n = scope[k]->initSize;
+  const int* it = std::lower_bound(sv, sv + n, val);
+  return it != sv + n && *it == val && propMarks[k].get((unsigned)sortedProps[k][it - sv]);
+}
+
+void ConstraintExtN::markAll() {
+  for (int k = 0; k < arity; k++) {
+    Variable* x = scope[k];
+    for (int i = 0; i < x->sizeDom; i++) setMark(k, x->infoVal[i], true);
+    markedSz[k] = x->sizeDom;
+  }
+}
+
+void ConstraintExtN::clearAll() {
+  for (int k = 0; k < arity; k++) {
+    Variable* x = scope[k];
+    for (int i = 0; i < markedSz[k]; i++) setMark(k, x->infoVal[i], false);
+  }
 }
 
 bool ConstraintExtN::markOthers(int pos, long long& P) {
@@ -90,16 +155,14 @@ bool ConstraintExtN::markOthers(int pos, long long& P) {
     }
   }
   P = 1;
-  TableauBit* big = RelationExtN::bigTable;
   for (int k = 0; k < arity; k++) {
     if (k == pos) continue;
     Variable* x = scope[k];
-    TableauBit& bt = big[k];
-    int lo = x->minValDom, cnt = 0;
+    int cnt = 0;
     for (int i = 0; i < x->sizeDom; i++) {
-      int b = x->infoVal[i]->dom;
-      if (!conflicts && (b < mn[k] || b > mx[k])) continue;
-      bt.setTrue((unsigned)(b - lo));
+      const InfoValueVar* r = x->infoVal[i];
+      if (!conflicts && (r->dom < mn[k] || r->dom > mx[k])) continue;
+      setMark(k, r, true);
       cnt++;
     }
     interval[k] = cnt;
@@ -110,15 +173,12 @@ bool ConstraintExtN::markOthers(int pos, long long& P) {
 }
 
 void ConstraintExtN::clearMarks(int pos) {
-  TableauBit* big = RelationExtN::bigTable;
   for (int k = 0; k < arity; k++) {
     if (k == pos) continue;
     Variable* x = scope[k];
-    TableauBit& bt = big[k];
-    int lo = x->minValDom;
     // The marked records all lie in the prefix marked, even if some were
     // removed since (removal swaps inside the prefix).
-    for (int i = 0; i < markedSz[k]; i++) bt.setFalse((unsigned)(x->infoVal[i]->dom - lo));
+    for (int i = 0; i < markedSz[k]; i++) setMark(k, x->infoVal[i], false);
   }
 }
 
@@ -130,7 +190,6 @@ bool ConstraintExtN::reviseSupport(const Node* node, int cur, long long P, long 
   if (!node->tabSon || node->numSon == 0) return true;
   if (P > 0 && Q > 0 && Q - (long long)node->sumSon < P) return true;
   Variable* x = scope[cur];
-  const TableauBit& bt = RelationExtN::bigTable[cur];
   int lo = x->minValDom, hi = x->maxValDom;
   long long P2 = divSat(P, interval[cur]);
   long long Q2 = Q > 0 ? Q / (range[cur] > 0 ? range[cur] : 1) : -1;
@@ -140,7 +199,7 @@ bool ConstraintExtN::reviseSupport(const Node* node, int cur, long long P, long 
     int val = son[c].val;
     if (val < lo) continue;
     if (val > hi) break;
-    if (!bt.get((unsigned)(val - lo))) continue;
+    if (!isMarked(cur, val)) continue;
     if (reviseSupport(son + c, next, P2, Q2)) return true;
   }
   return false;
@@ -153,7 +212,6 @@ bool ConstraintExtN::reviseConflit(const Node* node, int cur, long long P) {
   int s = interval[cur];
   if ((int)node->numSon < s) return true;
   Variable* x = scope[cur];
-  const TableauBit& bt = RelationExtN::bigTable[cur];
   int lo = x->minValDom, hi = x->maxValDom;
   long long P2 = divSat(P, s);
   int next = cur + 1 == arity ? 0 : cur + 1;
@@ -163,7 +221,7 @@ bool ConstraintExtN::reviseConflit(const Node* node, int cur, long long P) {
     int val = son[c].val;
     if (val < lo) continue;
     if (val > hi) break;
-    if (!bt.get((unsigned)(val - lo))) continue;
+    if (!isMarked(cur, val)) continue;
     visited++;
     if (reviseConflit(son + c, next, P2)) return true;
   }
@@ -186,7 +244,7 @@ bool ConstraintExtN::hasSupport(int pos, int a, long long P) {
 
 bool ConstraintExtN::revise(Variable* v, int pos) {
   if (!candidateForRevise()) return false;
-  ensureBigTable(arity);
+  ensureMarkTab();
   long long P;
   if (!markOthers(pos, P)) return false;
   int before = v->sizeDom;
@@ -203,7 +261,7 @@ bool ConstraintExtN::revise(Variable* v, int pos) {
 
 bool ConstraintExtN::softRevise(Variable* v, int pos) {
   if (!candidateForRevise()) return false;
-  ensureBigTable(arity);
+  ensureMarkTab();
   long long P;
   if (!markOthers(pos, P)) return false;
   bool none = true;
@@ -284,13 +342,12 @@ void ConstraintExtN::walkProjection(const Node* tab, int sz, int level, std::vec
                                     std::vector<unsigned>& out, const std::vector<bool>& keep,
                                     unsigned& count) {
   Variable* x = scope[level];
-  const TableauBit& bt = RelationExtN::bigTable[level];
   int lo = x->minValDom, hi = x->maxValDom;
   for (int c = 0; c < sz; c++) {
     int val = tab[c].val;
     if (val < lo) continue;
     if (val > hi) break;
-    if (!bt.get((unsigned)(val - lo))) continue;
+    if (!isMarked(level, val)) continue;
     vals[level] = val;
     if (level + 1 == arity) {
       for (int k = 0; k < arity; k++)
@@ -317,12 +374,8 @@ bool ConstraintExtN::projection(std::vector<unsigned>& out) {
     if (scope[k]->sizeDom == 1) singleton = true;
   }
   if (!singleton) return false;
-  ensureBigTable(arity);
-  TableauBit* big = RelationExtN::bigTable;
-  for (int k = 0; k < arity; k++) {
-    Variable* x = scope[k];
-    for (int i = 0; i < x->sizeDom; i++) big[k].setTrue((unsigned)(x->infoVal[i]->dom - x->minValDom));
-  }
+  ensureMarkTab();
+  markAll();
   size_t cell = out.size();
   out.push_back(0);
   unsigned count = 0;
@@ -330,10 +383,7 @@ bool ConstraintExtN::projection(std::vector<unsigned>& out) {
   MDD& d = myRel->treeMDD[0];
   walkProjection(d.root, d.szRoot, 0, vals, out, keep, count);
   out[cell] = count;
-  for (int k = 0; k < arity; k++) {
-    Variable* x = scope[k];
-    for (int i = 0; i < x->sizeDom; i++) big[k].setFalse((unsigned)(x->infoVal[i]->dom - x->minValDom));
-  }
+  clearAll();
   return true;
 }
 

@@ -53,12 +53,16 @@ Pred semanticPred(const TupleSet& tuples, bool conflicts) {
 }
 
 // Random tuples over per-position value boxes, with the given density.
-TupleSet randomTuples(std::mt19937& rng, int arity, int lo, int hi, double density) {
+TupleSet randomTuples(std::mt19937& rng, int arity, int lo, int hi, double density, int scale = 1) {
   TupleSet s;
   std::uniform_real_distribution<double> u(0, 1);
   std::vector<int> t(arity, lo);
   for (;;) {
-    if (u(rng) < density) s.insert(t);
+    if (u(rng) < density) {
+      std::vector<int> v = t;
+      for (int& x : v) x *= scale;
+      s.insert(v);
+    }
     int k = arity - 1;
     while (k >= 0 && ++t[k] > hi) t[k--] = lo;
     if (k < 0) break;
@@ -66,12 +70,12 @@ TupleSet randomTuples(std::mt19937& rng, int arity, int lo, int hi, double densi
   return s;
 }
 
-std::vector<int> randomValues(std::mt19937& rng, int lo, int hi) {
+std::vector<int> randomValues(std::mt19937& rng, int lo, int hi, int scale = 1) {
   std::vector<int> v;
   std::uniform_int_distribution<int> coin(0, 2);
   for (int x = lo; x <= hi; x++)
-    if (coin(rng)) v.push_back(x);
-  if (v.empty()) v.push_back(lo);
+    if (coin(rng)) v.push_back(x * scale);
+  if (v.empty()) v.push_back(lo * scale);
   std::shuffle(v.begin(), v.end(), rng);  // declared order need not be sorted
   return v;
 }
@@ -83,12 +87,14 @@ struct RandomNet {
   Pred pred;
 };
 
-RandomNet randomNet(std::mt19937& rng, int arity, double density) {
+// scale spreads the values (a large one makes ranges far wider than domains).
+RandomNet randomNet(std::mt19937& rng, int arity, double density, int scale = 1) {
   RandomNet n;
   // Domains reach past the relation's box on both sides.
-  for (int k = 0; k < arity; k++) n.sc.push_back(makeVar("x" + std::to_string(k), randomValues(rng, -4, 5)));
+  for (int k = 0; k < arity; k++)
+    n.sc.push_back(makeVar("x" + std::to_string(k), randomValues(rng, -4, 5, scale)));
   n.conflicts = rng() & 1;
-  n.tuples = randomTuples(rng, arity, -3, 3, density);
+  n.tuples = randomTuples(rng, arity, -3, 3, density, scale);
   n.pred = semanticPred(n.tuples, n.conflicts);
   for (Variable* x : n.sc) thin(x, rng, 0.8);
   return n;
@@ -143,11 +149,13 @@ TEST(ExtensionRevise, BinaryOverTwoColumnTrieMatchesBruteForce) {
 
 TEST(ExtensionRevise, NaryMatchesBruteForceArcConsistency) {
   std::mt19937 rng(2024);
+  // Scale 1: compact ranges; a large scale: values up to about 2.5e8 apart.
+  for (int scale : {1, 49999999})
   for (int arity : {2, 3, 4}) {
     for (double density : {0.05, 0.5, 0.97}) {
       for (int trial = 0; trial < 25; trial++) {
-        RandomNet n = randomNet(rng, arity, density);
-        std::string what = "arity " + std::to_string(arity) + " d=" + std::to_string(density) + " #" +
+        RandomNet n = randomNet(rng, arity, density, scale);
+        std::string what = "scale " + std::to_string(scale) + " arity " + std::to_string(arity) + " d=" + std::to_string(density) + " #" +
                            std::to_string(trial) + (n.conflicts ? " conflicts" : " supports");
         ConstraintExtN c("c", n.sc.data(), makeRelN(arity, n.conflicts, n.tuples), arity, 0);
         expectReviseIsArcConsistent(c, n, what);
@@ -332,7 +340,7 @@ TEST(ExtensionTables, NaryTableAndProjectionMatchEnumeration) {
   std::mt19937 rng(4242);
   for (int trial = 0; trial < 40; trial++) {
     int arity = 3 + trial % 2;
-    RandomNet n = randomNet(rng, arity, 0.4);
+    RandomNet n = randomNet(rng, arity, 0.4, trial % 4 == 3 ? 20000003 : 1);
     ConstraintExtN c("c", n.sc.data(), makeRelN(arity, n.conflicts, n.tuples), arity, 0);
     // Table: listed tuples whose values are all live, as global numbers.
     std::vector<std::vector<int>> table;
