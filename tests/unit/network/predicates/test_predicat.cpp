@@ -452,3 +452,45 @@ TEST(PredicatErrors, DeepNestingIsRejectedNotACrash) {
 }
 
 }  // namespace
+
+namespace {
+
+// A conjunction built over two compiled copies (as merged constraints are),
+// and copies compiled again from compiled copies, evaluate as the originals.
+TEST(PredicatCompile, CompiledCopiesCompose) {
+  std::vector<std::string> p = names(2);
+  Predicat p1("ne(X/$0,Y/$1)", 2, "A", p);
+  Predicat p2("lt(abs(sub(X/$0,Y/$1)),2)", 2, "B", p);
+  Binding b1(p1, 2, 0, {0, 0});
+  int* av[2] = {&b1.slot[0], &b1.slot[1]};
+  bool* ao[2] = {&b1.ok[0], &b1.ok[1]};
+  std::unique_ptr<Expression> e2(p2.getExpression()->compile(av, ao));
+  std::unique_ptr<Expression> both(new And(b1.expr.release(), e2.release()));
+  // Compiling the merged expression again: against the same slots, and
+  // keeping the slots' own addresses.
+  std::unique_ptr<Expression> again(both->compile(av, ao));
+  std::unique_ptr<Expression> kept(both->compile());
+  for (int x = -3; x <= 3; ++x)
+    for (int y = -3; y <= 3; ++y) {
+      b1.slot[0] = x;
+      b1.slot[1] = y;
+      int expected = x != y && (x - y < 2 && y - x < 2);
+      EXPECT_EQ(both->eval(), expected) << x << "," << y;
+      EXPECT_EQ(again->eval(), expected) << x << "," << y;
+      EXPECT_EQ(kept->eval(), expected) << x << "," << y;
+    }
+  // With X marked assigned, compile() folds it to its current value.
+  b1.slot[0] = 1;
+  b1.ok[0] = true;
+  std::unique_ptr<Expression> fixed(both->compile());
+  std::string s;
+  fixed->putInString(s);
+  EXPECT_EQ(s, "1neX1&|1-X1|<2");
+  b1.ok[0] = false;
+  for (int y = -3; y <= 3; ++y) {
+    b1.slot[1] = y;
+    EXPECT_EQ(fixed->eval(), y == 0 || y == 2) << y;
+  }
+}
+
+}  // namespace
