@@ -23,31 +23,20 @@ int UTF8String::iterator::decodeMulti() const {
 
 UTF8String::Tokenizer::Tokenizer(const UTF8String& s)
     : it(s.begin()), end(s.end()), wideSep(false) {
-  std::memset(asciiSep, 0, sizeof asciiSep);
-  skipSpace();
-}
-
-void UTF8String::Tokenizer::addSeparator(int ch) {
-  separators.push_back(ch);
-  if (ch >= 0 && ch < 128) asciiSep[ch] = true;
-  else wideSep = true;
-}
-
-void UTF8String::Tokenizer::skipSpace() {
+  for (int c = 0; c < 128; ++c) kind[c] = (c == 0 || isSpaceByte(static_cast<Byte>(c))) ? STOP : OTHER;
   const Byte* q = it.getPointer();
   const Byte* e = end.getPointer();
   while (q < e && isSpaceByte(*q)) ++q;
   it = iterator(q, e);
 }
 
-// Is the character at q a separator?  Sets len to its byte length.
-bool UTF8String::Tokenizer::isSeparator(const Byte* q, int& len) const {
-  Byte c = *q;
-  if (c < 0x80) {
-    len = 1;
-    return asciiSep[c];
-  }
-  len = iterator::codeLength(c);
+void UTF8String::Tokenizer::addSeparator(int ch) {
+  separators.push_back(ch);
+  if (ch >= 0 && ch < 128) kind[ch] = SEPARATOR;
+  else wideSep = true;
+}
+
+bool UTF8String::Tokenizer::isWideSeparator(const Byte* q) const {
   if (!wideSep) return false;
   int cp = *iterator(q, end.getPointer());
   for (int s : separators)
@@ -55,31 +44,24 @@ bool UTF8String::Tokenizer::isSeparator(const Byte* q, int& len) const {
   return false;
 }
 
-UTF8String UTF8String::Tokenizer::nextToken() {
-  if (!hasMoreTokens()) return UTF8String();
+// Continues a token at q, a non-ASCII character; atStart when q begins it
+// (a separator there is the whole token).
+const UTF8String::Byte* UTF8String::Tokenizer::wideToken(const Byte* q, bool atStart) const {
   const Byte* e = end.getPointer();
-  const Byte* start = it.getPointer();
-  const Byte* q = start;
-  int len;
-  if (isSeparator(q, len)) {
-    q = (e - q < len) ? e : q + len;
-  } else {
-    q = (e - q < len) ? e : q + len;
-    while (q < e) {
-      Byte c = *q;
-      if (c < 0x80) {
-        if (c == 0 || isSpaceByte(c) || asciiSep[c]) break;
-        ++q;
-      } else {
-        if (isSeparator(q, len)) break;
-        q = (e - q < len) ? e : q + len;
-      }
+  while (q < e) {
+    Byte c = *q;
+    if (c < 0x80) {
+      if (kind[c] != OTHER) return q;
+      ++q;
+      continue;
     }
+    int len = iterator::codeLength(c);
+    const Byte* next = (e - q < len) ? e : q + len;
+    if (isWideSeparator(q)) return atStart ? next : q;
+    q = next;
+    atStart = false;
   }
-  UTF8String token(start, q);
-  it = iterator(q, e);
-  skipSpace();
-  return token;
+  return q;
 }
 
 void UTF8String::reserveFor(int extra) {
@@ -208,30 +190,6 @@ bool UTF8String::to<std::string>(std::string& out) const {
   while (q < e && *q != 0) ++q;
   out.assign(reinterpret_cast<const char*>(_beg), q - _beg);
   return true;
-}
-
-template <>
-bool UTF8String::to<int>(int& out) const {
-  out = 0;
-  if (_beg == nullptr) return false;
-  const Byte* q = _beg;
-  const Byte* e = endPtr();
-  while (q < e && isSpaceByte(*q)) ++q;
-  if (q == e || *q == 0) return false;
-  bool neg = false;
-  if (*q == '+' || *q == '-') {
-    neg = (*q == '-');
-    ++q;
-  }
-  // Digits accumulate in wrapping 32-bit arithmetic.
-  unsigned v = 0;
-  while (q < e && *q >= '0' && *q <= '9') {
-    v = v * 10u + static_cast<unsigned>(*q - '0');
-    ++q;
-  }
-  out = static_cast<int>(neg ? 0u - v : v);
-  while (q < e && isSpaceByte(*q)) ++q;
-  return q == e || *q == 0;
 }
 
 std::ostream& operator<<(std::ostream& os, const UTF8String& s) {

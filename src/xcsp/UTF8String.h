@@ -78,17 +78,41 @@ class UTF8String {
 
     void addSeparator(int ch);
     bool hasMoreTokens() const { return it.getPointer() < end.getPointer() && *it.getPointer() != 0; }
-    UTF8String nextToken();
+
+    UTF8String nextToken() {
+      if (!hasMoreTokens()) return UTF8String();
+      const Byte* e = end.getPointer();
+      const Byte* start = it.getPointer();
+      const Byte* q = start;
+      if (*q < 0x80) {
+        // A separator, or an ASCII run up to a blank, a separator or a NUL.
+        if (kind[*q] == SEPARATOR) {
+          ++q;
+        } else {
+          ++q;
+          while (q < e && *q < 0x80 && kind[*q] == OTHER) ++q;
+          if (q < e && *q >= 0x80) q = wideToken(q, false);
+        }
+      } else {
+        q = wideToken(q, true);
+      }
+      UTF8String token(start, q);
+      while (q < e && isSpaceByte(*q)) ++q;
+      it = iterator(q, e);
+      return token;
+    }
 
    private:
-    bool isSeparator(const Byte* q, int& len) const;
-    void skipSpace();
+    enum ByteKind : unsigned char { OTHER = 0, STOP = 1, SEPARATOR = 2 };
+
+    const Byte* wideToken(const Byte* q, bool atStart) const;
+    bool isWideSeparator(const Byte* q) const;
 
     iterator it, end;
     std::vector<int> separators;
-    // Fast lookup for ASCII separators; non-ASCII ones are searched in the
-    // vector.
-    bool asciiSep[128];
+    // Class of each ASCII byte: white space and NUL end a token, ASCII
+    // separators are tokens of their own.
+    unsigned char kind[128];
     bool wideSep;
   };
 
@@ -170,9 +194,32 @@ class UTF8String {
 // Conversion to std::string: fails on the null string; stops at a NUL.
 template <>
 bool UTF8String::to<std::string>(std::string& out) const;
-// Integer conversion: blanks around an optional sign and decimal digits.
+// Integer conversion: blanks around an optional sign and decimal digits,
+// accumulated in wrapping 32-bit arithmetic.  `out` holds the value read so
+// far even when the text is not an integer.
 template <>
-bool UTF8String::to<int>(int& out) const;
+inline bool UTF8String::to<int>(int& out) const {
+  out = 0;
+  if (_beg == nullptr) return false;
+  const Byte* q = _beg;
+  const Byte* e = endPtr();
+  while (q < e && isSpaceByte(*q)) ++q;
+  if (q == e || *q == 0) return false;
+  bool neg = false;
+  if (*q == '+' || *q == '-') {
+    neg = (*q == '-');
+    ++q;
+  }
+  unsigned v = 0;
+  while (q < e && static_cast<unsigned>(*q - '0') < 10u) {
+    v = v * 10u + static_cast<unsigned>(*q - '0');
+    ++q;
+  }
+  out = static_cast<int>(neg ? 0u - v : v);
+  if (q == e) return true;
+  while (q < e && isSpaceByte(*q)) ++q;
+  return q == e || *q == 0;
+}
 
 std::ostream& operator<<(std::ostream& os, const UTF8String& s);
 

@@ -8,6 +8,7 @@
 // Every error throws std::runtime_error with a fixed message; nothing is
 // caught here.
 
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -346,29 +347,53 @@ class XMLParser {
     }
 
     // Tuples separated by "|"; in a soft relation "cost:" before a tuple sets
-    // the cost of the tuples that follow.
+    // the cost of the tuples that follow.  The text is split as the
+    // Tokenizer with the separators "|" and ":" splits it, in one pass that
+    // reads the integers as it goes: this is the reader's hottest loop.
     void text(XMLString txt, bool) override {
-      typename UTF8String::Tokenizer tok(txt);
-      tok.addSeparator('|');
-      tok.addSeparator(':');
-      while (tok.hasMoreTokens()) {
-        XMLString token = tok.nextToken();
-        const Byte* b = token.beginPtr();
-        if (token.byteLength() == 1 && (*b == '|' || *b == ':')) {
-          if (*b == ':') {
-            if (!isSoft || i != 1) throw std::runtime_error("unexpected colon (':') in relation");
-            currentCost = tuple[0];
-            i = 0;
-          } else {
-            if (i != arity) throw std::runtime_error("unexpected pipe ('|') in relation");
-            deliver();
-          }
+      const Byte* p = txt.beginPtr();
+      const Byte* e = txt.endPtr();
+      for (;;) {
+        while (p < e && UTF8String::isSpaceByte(*p)) ++p;
+        if (p == e || *p == 0) return;
+        const Byte c = *p;
+        if (c == '|') {
+          if (i != arity) throw std::runtime_error("unexpected pipe ('|') in relation");
+          deliver();
+          ++p;
           continue;
+        }
+        if (c == ':') {
+          if (!isSoft || i != 1) throw std::runtime_error("unexpected colon (':') in relation");
+          currentCost = tuple[0];
+          i = 0;
+          ++p;
+          continue;
+        }
+        // A token: optional sign, digits, up to a blank, a separator, a NUL
+        // or the end.
+        const Byte* token = p;
+        bool neg = false;
+        if (c == '+' || c == '-') {
+          neg = (c == '-');
+          ++p;
+        }
+        unsigned v = 0;
+        while (p < e && static_cast<unsigned>(*p - '0') < 10u) {
+          v = v * 10u + static_cast<unsigned>(*p - '0');
+          ++p;
+        }
+        if (p < e && !UTF8String::isSpaceByte(*p) && *p != 0 && *p != '|' && *p != ':') {
+          // Not an integer; the tokenizer checks the token's characters first.
+          typename UTF8String::Tokenizer tok(XMLString(token, e));
+          tok.addSeparator('|');
+          tok.addSeparator(':');
+          tok.nextToken();
+          throw std::runtime_error("failed to read integer");
         }
         if (i == arity) throw std::runtime_error("tuple has more values than the relation's arity");
         if (i == capacity) grow();
-        if (!token.template to<int>(tuple[i])) throw std::runtime_error("failed to read integer");
-        ++i;
+        tuple[i++] = static_cast<int>(neg ? 0u - v : v);
       }
     }
 
@@ -1015,7 +1040,18 @@ class XMLParser {
     const Byte* e = text.endPtr();
     if (!stateStack.front().anyAbridged()) {
       // Plain text only: check the first bytes and hand it all over.
-      for (const Byte* q = p; q < e && *q != 0;) {
+      // ASCII without NUL goes eight bytes at a time.
+      for (const Byte* q = p; q < e;) {
+        if (e - q >= 8) {
+          uint64_t w;
+          std::memcpy(&w, q, 8);
+          if (((w | ((w & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL)) & 0x8080808080808080ULL) ==
+              0x8080808080808080ULL && (w & 0x8080808080808080ULL) == 0) {
+            q += 8;
+            continue;
+          }
+        }
+        if (*q == 0) break;
         if (*q < 0x80) {
           ++q;
         } else {
