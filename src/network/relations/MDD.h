@@ -69,6 +69,11 @@ public:
         return tab[low].val == val ? tab + low : nullptr;
     }
 
+    static const Node* findSon(const Node* tab, int sz, int val)
+    {
+        return findSon(const_cast<Node*>(tab), sz, val);
+    }
+
     Node* getRoot() const { return root; }
     int getSzRoot() const { return szRoot; }
     int getSumSon() const { return sumSon; }
