@@ -325,10 +325,9 @@ void MyCallback::constraintParameters(const ASTList& args) {
       throw builderError("constraint " + c->getName() + " gives " + to_string(n) +
                          " parameters to predicate " + pred->getName() + ", which has " +
                          to_string(pred->getParamList().size()));
-    // Both arrays stay alive: the constraint keeps them as its creation
-    // parameters (used when the instance is written back).
-    int* values = new int[n];
-    Variable** vars = new Variable*[n];
+    // The constraint copies what it keeps of both arrays.
+    vector<int> values(n > 0 ? n : 1, 0);
+    vector<Variable*> vars(n > 0 ? n : 1, nullptr);
     for (int i = 0; i < n; i++) {
       const AST& a = args.getArg(i);
       if (a.isInteger()) {
@@ -347,9 +346,9 @@ void MyCallback::constraintParameters(const ASTList& args) {
       }
     }
     if (addRelToConstraint)
-      c->addExpr(currentRelation, n, values, vars);
+      c->addExpr(currentRelation, n, values.data(), vars.data());
     else
-      static_cast<ConstraintInt*>(c)->initExpr(n, values, vars);
+      static_cast<ConstraintInt*>(c)->initExpr(n, values.data(), vars.data());
     return;
   }
 
