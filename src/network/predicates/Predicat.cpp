@@ -61,18 +61,14 @@ Expression* makeNode(Predicat::TOKEN_ID id, Expression** a) {
   }
 }
 
-std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 // Recursive-descent reading of the upper-cased prefix text: a token runs to
 // the next "(", "," or ")"; a token followed by "(" is a call whose
 // arguments are separated by commas at its own nesting depth.
 class PrefixReader {
  public:
-  PrefixReader(const std::string& text, int nbParams) : s(text), nbParams(nbParams) {}
+  // text is upper-cased; orig is the same text as written, for messages.
+  PrefixReader(const std::string& text, const std::string& orig, int nbParams)
+      : s(text), orig(orig), nbParams(nbParams) {}
 
   Expression* read() {
     if (s.empty()) fail("empty expression");
@@ -86,11 +82,12 @@ class PrefixReader {
 
  private:
   const std::string& s;
+  const std::string& orig;
   int nbParams;
   size_t pos = 0;
 
   [[noreturn]] void fail(const std::string& why) const {
-    throw std::runtime_error("malformed predicate expression \"" + lower(s) + "\": " + why);
+    throw std::runtime_error("malformed predicate expression \"" + orig + "\": " + why);
   }
 
   Expression* term(int depth) {
@@ -98,37 +95,38 @@ class PrefixReader {
     size_t start = pos;
     while (pos < s.size() && s[pos] != '(' && s[pos] != ',' && s[pos] != ')') ++pos;
     std::string tok = s.substr(start, pos - start);
+    const std::string written = orig.substr(start, pos - start);
     if (tok.empty()) fail("missing argument");
     Predicat::TOKEN_ID id = Predicat::tokenToString(tok.c_str());
     int ar = arityOf(id);
     const bool call = pos < s.size() && s[pos] == '(';
     if (!call) {
-      if (ar > 0) fail("missing arguments of " + lower(tok));
-      return leaf(id, tok);
+      if (ar > 0) fail("missing arguments of " + written);
+      return leaf(id, tok, written);
     }
     if (ar == 0) {
-      if (id == Predicat::TRUE || id == Predicat::FALSE) fail(lower(tok) + " takes no argument");
-      fail("unknown function " + lower(tok));
+      if (id == Predicat::TRUE || id == Predicat::FALSE) fail(written + " takes no argument");
+      fail("unknown function " + written);
     }
     ++pos;  // "("
     std::unique_ptr<Expression> args[3];
     for (int i = 0; i < ar; ++i) {
       if (i > 0) {
         if (pos >= s.size()) fail("unbalanced parentheses");
-        if (s[pos] != ',') fail("too few arguments for " + lower(tok));
+        if (s[pos] != ',') fail("too few arguments for " + written);
         ++pos;
       }
       args[i].reset(term(depth + 1));
     }
     if (pos >= s.size()) fail("unbalanced parentheses");
-    if (s[pos] != ')') fail("too many arguments for " + lower(tok));
+    if (s[pos] != ')') fail("too many arguments for " + written);
     ++pos;
     Expression* raw[3];
     for (int i = 0; i < 3; ++i) raw[i] = args[i].release();
     return makeNode(id, raw);
   }
 
-  Expression* leaf(Predicat::TOKEN_ID id, const std::string& tok) {
+  Expression* leaf(Predicat::TOKEN_ID id, const std::string& tok, const std::string& written) {
     switch (id) {
       case Predicat::TRUE: return new True();
       case Predicat::FALSE: return new False();
@@ -137,21 +135,21 @@ class PrefixReader {
         char* end = nullptr;
         long v = std::strtol(tok.c_str(), &end, 10);
         if (*end != '\0' || end == tok.c_str() || errno == ERANGE || v < INT_MIN || v > INT_MAX)
-          fail("bad integer " + lower(tok));
+          fail("bad integer " + written);
         return new ValueInt(static_cast<int>(v));
       }
       default: {
         size_t d = tok.find('$');
         if (d == std::string::npos)
-          fail("unknown identifier " + lower(tok) + " (a parameter is written name/$position)");
+          fail("unknown identifier " + written + " (a parameter is written name/$position)");
         const char* p = tok.c_str() + d + 1;
-        if (*p < '0' || *p > '9') fail("bad parameter position in " + lower(tok));
+        if (*p < '0' || *p > '9') fail("bad parameter position in " + written);
         errno = 0;
         char* end = nullptr;
         long v = std::strtol(p, &end, 10);
-        if (*end != '\0' || errno == ERANGE) fail("bad parameter position in " + lower(tok));
+        if (*end != '\0' || errno == ERANGE) fail("bad parameter position in " + written);
         if (v >= nbParams)
-          fail("parameter " + lower(tok) + " beyond the " + std::to_string(nbParams) +
+          fail("parameter " + written + " beyond the " + std::to_string(nbParams) +
                " formal parameters");
         return new ValueIden(static_cast<int>(v));
       }
@@ -176,8 +174,12 @@ Predicat::TOKEN_ID Predicat::tokenToString(const char* tok) {
   return IDENTIFIER;
 }
 
-Expression* Predicat::createFormule(const std::string& text, int nbParams) {
-  return PrefixReader(text, nbParams).read();
+Expression* Predicat::createFormule(const std::string& expr, int nbParams) {
+  // Names are matched in upper case (parameter names included).
+  std::string up(expr);
+  for (char& c : up)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return PrefixReader(up, expr, nbParams).read();
 }
 
 Predicat::Predicat(const std::string& expr, int nbA, std::string n, std::vector<std::string>& p)
@@ -195,10 +197,7 @@ Predicat::~Predicat() {
 }
 
 void Predicat::initFormule(const std::string& expr) {
-  std::string up(expr);
-  for (char& c : up)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  Expression* e = createFormule(up, nbParams);
+  Expression* e = createFormule(expr, nbParams);
   delete formuleInit;
   delete bound;
   bound = nullptr;

@@ -77,10 +77,10 @@ class Predicat : public Relation {
 
   // Classification of a token of the upper-cased text.
   static TOKEN_ID tokenToString(const char* tok);
-  // Builds a tree from upper-cased prefix text with at most nbParams
-  // parameters (positions 0..nbParams-1); throws std::runtime_error on
-  // malformed text.
-  static Expression* createFormule(const std::string& text, int nbParams);
+  // Builds a tree from prefix text (letter case is ignored) with at most
+  // nbParams parameters (positions 0..nbParams-1); throws
+  // std::runtime_error on malformed text.
+  static Expression* createFormule(const std::string& expr, int nbParams);
 
  private:
   int nbParams;  // parameter positions run from 0 to nbParams-1

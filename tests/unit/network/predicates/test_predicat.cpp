@@ -435,6 +435,16 @@ TEST(PredicatErrors, MalformedTextIsRejected) {
           << e.what();
     }
   }
+  // The message quotes the text as written and names the fault.
+  try {
+    Predicat pr("ne(Z/$0,Y/$1)", 1, "P2", p = {"Z"});
+    ADD_FAILURE() << "accepted a parameter beyond the formal parameters";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(),
+                 "malformed predicate expression \"ne(Z/$0,Y/$1)\": parameter Y/$1 beyond the 1 "
+                 "formal parameters");
+  }
+  p = {"X", "Y"};
   // A failed replacement keeps the previous tree.
   Predicat pr("eq(X/$0,Y/$1)", 2, "P", p);
   EXPECT_THROW(pr.initFormule("eq(X/$0"), std::runtime_error);
