@@ -11,6 +11,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "compilation/DdnnfCompiler.h"
 #include "driver/MyCallback.h"
 #include "encodings/Encodings.h"
 #include "network/Domain.h"
@@ -153,18 +154,28 @@ Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
   if (is("-complete")) return new CompleteSolver(vecCont, vecVar, maxArity, maxDomain);
 
   if (is("-cn2mddg")) {
+    bool wCache = true, wDecomp = true, wUniv = true;
+    int h = 2;
     for (int i = 2; i < argc; i++) {
       const char* o = argv[i];
-      if (!strcmp(o, "-noCache") || !strcmp(o, "-noDecomp") || !strcmp(o, "-noUniv") ||
-          !strcmp(o, "-dwdeg") || !strcmp(o, "-centrality")) {
-        continue;
+      if (!strcmp(o, "-noCache")) {
+        wCache = false;
+      } else if (!strcmp(o, "-noDecomp")) {
+        wDecomp = false;
+      } else if (!strcmp(o, "-noUniv")) {
+        wUniv = false;
+      } else if (!strcmp(o, "-dwdeg")) {
+        h = 1;
+      } else if (!strcmp(o, "-centrality")) {
+        h = 2;
       } else if (!strcmp(o, "-centrality+dwdeg")) {
+        h = 3;
         cout << "+++" << endl;
       } else {
         helpAndFail();
       }
     }
-    modeUnavailable(mode);
+    return new DdnnfCompiler(vecCont, vecVar, maxArity, maxDomain, wCache, wDecomp, wUniv, h);
   }
   if (is("-muc") || is("-restoreMUC") || is("-restoreLS") || is("-coMSSConstructive") ||
       is("-coMSSDestructive"))
