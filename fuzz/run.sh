@@ -34,6 +34,6 @@ find "$root/tests/fixtures" "$here/regressions" -type f \( -name '*.xml' -o -nam
   -exec cp {} "$seeds/" \; 2>/dev/null || true
 
 cd "$out"
-exec "$bin" -max_total_time="$seconds" -dict="$here/xcsp.dict" -max_len=16384 -timeout=10 \
+exec "$bin" -max_total_time="$seconds" -dict="$here/xcsp.dict" -max_len=16384 -timeout=30 \
   -rss_limit_mb=2048 -artifact_prefix="$out/artifacts/" -print_final_stats=1 \
   "$out/corpus" "$seeds"
