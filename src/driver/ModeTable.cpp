@@ -14,6 +14,10 @@
 #include "compilation/DdnnfCompiler.h"
 #include "driver/MyCallback.h"
 #include "encodings/Encodings.h"
+#include "localsearch/CompleteWithSlsPrepros.h"
+#include "localsearch/HybridSolver.h"
+#include "localsearch/RestoreCoherenceLS.h"
+#include "localsearch/SolverRL.h"
 #include "network/Domain.h"
 #include "network/Variable.h"
 #include "network/constraints/Constraint.h"
@@ -146,7 +150,6 @@ void MyCallback::interpretationToFalsifiedConstraints(int argc, char** argv) {
 }
 
 Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
-  (void)seed;
   handOver();
   const char* mode = argc > 1 ? argv[1] : "";
   auto is = [&](const char* name) { return strcmp(mode, name) == 0; };
@@ -177,18 +180,27 @@ Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
     }
     return new DdnnfCompiler(vecCont, vecVar, maxArity, maxDomain, wCache, wDecomp, wUniv, h);
   }
-  if (is("-muc") || is("-restoreMUC") || is("-restoreLS") || is("-coMSSConstructive") ||
-      is("-coMSSDestructive"))
-    modeUnavailable(mode);
+  if (is("-muc") || is("-restoreMUC")) modeUnavailable(mode);
+  if (is("-restoreLS")) return new RestoreCoherenceLS(vecCont, vecVar, maxArity, maxDomain, "-rnovelty");
+  if (is("-coMSSConstructive") || is("-coMSSDestructive")) modeUnavailable(mode);
   if (is("-slsPrepros")) {
     long t;
-    if (argc < 4 || !readInt(argv[3], t))
-      usageError("-slsPrepros needs a local-search method and a time (an integer)");
-    modeUnavailable(mode);
+    if (argc < 4 || !readInt(argv[3], t) || t < 0 || t > INT_MAX)
+      usageError("-slsPrepros needs a local-search method and a time (a non-negative integer)");
+    return new CompleteWithSlsPrepros(vecCont, vecVar, maxArity, maxDomain, seed, (int)t, argv[2],
+                                      argc == 5);
   }
-  if (is("-hybridSolver") || is("-partialMaxCSPSolver") || is("-localSearch")) {
+  if (is("-hybridSolver")) {
+    if (argc < 3) usageError(string(mode) + " needs a local-search method");
+    return new HybridSolver(vecCont, vecVar, maxArity, maxDomain, seed, argv[2]);
+  }
+  if (is("-partialMaxCSPSolver")) {
     if (argc < 3) usageError(string(mode) + " needs a local-search method");
     modeUnavailable(mode);
+  }
+  if (is("-localSearch")) {
+    if (argc < 3) usageError(string(mode) + " needs a local-search method");
+    return new SolverRL(vecCont, vecVar, maxArity, maxDomain, seed, argv[2]);
   }
   if (is("-vHyper")) {
     Vizualizer::vizualHyperGraph(vecCont, vecVar);
