@@ -368,6 +368,30 @@ TEST(Mac, RestartAndSolveFollowsAddedAndRemovedConstraints) {
   }
 }
 
+// The oracle after a search that ended at the level of its solution: the
+// trails are emptied, so the engine must start again from level 0.
+TEST(Mac, RestartAndSolveAfterASearchThatLeftOpenLevels) {
+  int checked = 0;
+  for (unsigned seed = 1; seed <= 30; seed++) {
+    SCOPED_TRACE(seed);
+    Net net = randomNet(seed * 613, 8, 4, 0, 0.6, 0.3);
+    CompleteSolver* s = solver(net);
+    if (s->search(false) != 1 || s->getLocalConsistancyAC()->getDecisionLevel() < 2) continue;
+    checked++;
+    // Tighten the network so that the oracle meets conflicts.
+    for (int k = 0; k < 6; k++) {
+      Variable* x = net.vars[k];
+      Variable* y = net.vars[k + 1];
+      Constraint* c = net.add({x, y}, [](const int* t) { return (t[0] + t[1]) % 3 != 0; });
+      s->addConstraint(c);
+    }
+    int r = s->restartAndsolve();
+    EXPECT_EQ(r, bruteSat(net.vars, s->vecCont) ? 1 : 2);
+    if (r == 1) EXPECT_TRUE(satisfies(s->vecCont, net.vars, solutionOf(net)));
+  }
+  EXPECT_GT(checked, 5);
+}
+
 // Variables outside every constraint of the problem are not branched on.
 TEST(Mac, RestartAndSolveMarksVariablesInTheProblem) {
   Net net;
