@@ -271,4 +271,38 @@ TEST(TagMachine, TokenHeldBackUntilElementEnds) {
   EXPECT_EQ("beginDomain D 0 2\naddDomainValue 12..34\naddDomainValue -5\nendDomain\n", cb.text());
 }
 
+TEST(TagMachine, TupleTextWithOtherCharacters) {
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"1 2\xC3\xA9|3 4", "failed to read integer"},
+      {"1 \xE2\x82\xAC|3 4", "failed to read integer"},
+      {"1 +|3 4", nullptr},  // a lone sign reads as 0
+      {"1 2\xC0\x80 3", "invalid UTF8 character"},
+      {"1 2|3 4\xF5", "invalid UTF8 sequence"},
+  };
+  for (const Case& c : cases) {
+    RecordingCallback cb;
+    TagMachine m(cb);
+    const xmlChar* count[] = {BAD_CAST "nbRelations", BAD_CAST "1", nullptr};
+    const xmlChar* atts[] = {BAD_CAST "name", BAD_CAST "R", BAD_CAST "arity", BAD_CAST "2",
+                             BAD_CAST "nbTuples", BAD_CAST "2", BAD_CAST "semantics",
+                             BAD_CAST "supports", nullptr};
+    m.startDocument();
+    m.startElement(UTF8String("instance"), AttributeList());
+    m.startElement(UTF8String("relations"), AttributeList(count));
+    m.startElement(UTF8String("relation"), AttributeList(atts));
+    try {
+      m.characters(UTF8String(c.text));
+      m.endElement(UTF8String("relation"));
+      EXPECT_EQ(nullptr, c.message) << c.text;
+      EXPECT_NE(std::string::npos, cb.text().find("tuple 1 0\ntuple 3 4\nendRelation")) << cb.text();
+    } catch (const std::runtime_error& e) {
+      ASSERT_NE(nullptr, c.message) << e.what();
+      EXPECT_STREQ(c.message, e.what()) << c.text;
+    }
+  }
+}
+
 }  // namespace
