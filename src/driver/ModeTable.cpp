@@ -12,6 +12,9 @@
 #include <sstream>
 
 #include "compilation/DdnnfCompiler.h"
+#include "cores/CoMSS.h"
+#include "cores/ExtractMUC.h"
+#include "cores/RestoreCoherenceMUC.h"
 #include "driver/MyCallback.h"
 #include "encodings/Encodings.h"
 #include "localsearch/CompleteWithSlsPrepros.h"
@@ -180,9 +183,17 @@ Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
     }
     return new DdnnfCompiler(vecCont, vecVar, maxArity, maxDomain, wCache, wDecomp, wUniv, h);
   }
-  if (is("-muc") || is("-restoreMUC")) modeUnavailable(mode);
+  if (is("-muc")) {
+    ExtractMUC* m = new ExtractMUC(vecCont, vecVar, maxArity, maxDomain);
+    m->setOption(argv + 2, argc - 2);
+    return m;
+  }
+  if (is("-restoreMUC")) return new RestoreCoherenceMUC(vecCont, vecVar, maxArity, maxDomain);
   if (is("-restoreLS")) return new RestoreCoherenceLS(vecCont, vecVar, maxArity, maxDomain, "-rnovelty");
-  if (is("-coMSSConstructive") || is("-coMSSDestructive")) modeUnavailable(mode);
+  if (is("-coMSSConstructive"))
+    return new CoMSSConstructive(vecCont, vecVar, maxArity, maxDomain, "-rnovelty");
+  if (is("-coMSSDestructive"))
+    return new CoMSSDestructive(vecCont, vecVar, maxArity, maxDomain, "-rnovelty");
   if (is("-slsPrepros")) {
     long t;
     if (argc < 4 || !readInt(argv[3], t) || t < 0 || t > INT_MAX)
