@@ -9,18 +9,15 @@
 
 InfoValueVar ConstraintExtBin::magicInfo(0, 0, 10000000, 0);
 int ConstraintExtBin::tuple[2] = {0, 0};
-long long ConstraintExtBin::pairsBudget = 1LL << 28;
 
 ConstraintExtBin::ConstraintExtBin(const std::string& nm, Variable** sc, Relation* relation, int ar, int id)
-    : Constraint(nm, sc, relation, ar, id), tablesTried(false), tablesBuilt(false) {
+    : Constraint(nm, sc, relation, ar, id), tablesTried(false) {
   max_comb_for_revise = 1048576;
   for (int p = 0; p < 2; p++) {
     int n = scope[p]->initSize;
     lastSupport[p] = new InfoValueVar*[n > 0 ? n : 1];
     for (int k = 0; k < n; k++) lastSupport[p][k] = &magicInfo;
-    supBits[p] = nullptr;
     verdict[p] = nullptr;
-    rowWords[p] = 0;
   }
 }
 
@@ -28,53 +25,32 @@ bool ConstraintExtBin::tupleExist(int* t) { return rel->isTuple(t); }
 
 void ConstraintExtBin::buildTables() {
   tablesTried = true;
-  Variable* x = scope[0];
-  Variable* y = scope[1];
-  long long pairs = (long long)x->initSize * y->initSize;
-  if (pairs > maxPairsForTables || 2 * pairs > pairsBudget) return;
-  pairsBudget -= 2 * pairs;
+  int t[2];
+  if (!sup.build(scope[0], scope[1], [&](int a, int b) {
+        t[0] = a;
+        t[1] = b;
+        return rel->isTuple(t);
+      }))
+    return;
   for (int p = 0; p < 2; p++) {
     Variable* v = scope[p];
-    Variable* w = scope[1 - p];
-    int words = (w->initSize + 63) / 64;
-    if (words == 0) words = 1;
-    rowWords[p] = words;
-    supBits[p] = new uint64_t[(size_t)words * (v->initSize > 0 ? v->initSize : 1)]();
     verdict[p] = new unsigned char[v->initSize > 0 ? v->initSize : 1];
     for (int k = 0; k < v->initSize; k++) verdict[p][k] = (unsigned char)rel->state(p, v->records[k].dom);
   }
-  int t[2];
-  for (int a = 0; a < x->initSize; a++) {
-    t[0] = x->records[a].dom;
-    for (int b = 0; b < y->initSize; b++) {
-      t[1] = y->records[b].dom;
-      if (rel->isTuple(t)) {
-        supBits[0][(size_t)a * rowWords[0] + (b >> 6)] |= (uint64_t)1 << (b & 63);
-        supBits[1][(size_t)b * rowWords[1] + (a >> 6)] |= (uint64_t)1 << (a & 63);
-      }
-    }
-  }
-  tablesBuilt = true;
 }
 
 inline int ConstraintExtBin::stateOf(int pos, InfoValueVar* a) {
-  if (tablesBuilt) return verdict[pos][a->header.prop];
+  if (verdict[pos]) return verdict[pos][a->header.prop];
   return rel->state(pos, a->dom);
 }
 
 inline InfoValueVar* ConstraintExtBin::seekSupport(int pos, InfoValueVar* a, Variable* w, int S) {
   InfoValueVar** wv = w->infoVal;
-  if (tablesBuilt) {
-    const uint64_t* row = supBits[pos] + (size_t)a->header.prop * rowWords[pos];
-    for (int j = 0; j < S; j++) {
-      unsigned q = wv[j]->header.prop;
-      if ((row[q >> 6] >> (q & 63)) & 1) {
-        nbChecks += (uint64_t)j + 1;
-        return wv[j];
-      }
-    }
-    nbChecks += (uint64_t)S;
-    return nullptr;
+  if (sup.built()) {
+    int tried;
+    InfoValueVar* b = sup.seek(pos, a->header.prop, wv, S, &tried);
+    nbChecks += (uint64_t)tried;
+    return b;
   }
   int other = 1 - pos;
   for (int j = 0; j < S; j++) {

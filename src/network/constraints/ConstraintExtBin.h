@@ -4,6 +4,7 @@
 #include <string>
 
 #include "network/InfoValueVar.h"
+#include "network/constraints/BinarySupportTable.h"
 #include "network/constraints/Constraint.h"
 
 // Binary constraint in extension over any relation answering isTuple on
@@ -23,11 +24,6 @@ class ConstraintExtBin : public Constraint {
   static InfoValueVar magicInfo;  // sentinel support: never live
   static int tuple[2];            // scratch pair of switched
 
-  // Largest number of value pairs for which the support tables are built.
-  static constexpr long long maxPairsForTables = 1LL << 16;
-  // Budget of value pairs over all support tables of the run.
-  static long long pairsBudget;
-
   ConstraintExtBin(const std::string& name, Variable** scope, Relation* relation, int arity, int id);
 
   bool tupleExist(int* t) override;
@@ -40,12 +36,9 @@ class ConstraintExtBin : public Constraint {
   int giveAleatNumber() override;
 
  private:
-  // Support tables: bits of row k of position pos start at
-  // supBits[pos] + k * rowWords[pos]; verdict[pos][k] is state(pos, value).
+  // Support tables and verdict[pos][k] = state(pos, value of index k).
   bool tablesTried;
-  bool tablesBuilt;
-  uint64_t* supBits[2];
-  int rowWords[2];
+  BinarySupportTable sup;
   unsigned char* verdict[2];
 
   void buildTables();

@@ -68,12 +68,22 @@ void ConstraintInt::initExpr(int sz, int* values, Variable** vars) {
   for (int i = 0; i < arity; i++) tupleOK[i] = false;
   delete expr;
   expr = compileFor(predicat, sz, values, vars);
+  forgetSupports();
 }
 
 void ConstraintInt::addExpr(Relation* r, int sz, int* values, Variable** vars) {
   for (int i = 0; i < arity; i++) tupleOK[i] = false;
   Expression* e = compileFor(dynamic_cast<Predicat*>(r), sz, values, vars);
   expr = expr ? new And(e, expr) : e;
+  forgetSupports();
+}
+
+void ConstraintInt::forgetSupports() {
+  sup.reset();
+  tablesTried = false;
+  if (arity == 2)
+    for (int p = 0; p < 2; p++)
+      for (int k = 0; k < scope[p]->initSize; k++) lastSupport[p][k] = &magicInfo;
 }
 
 inline bool ConstraintInt::evalTuple() { return expr ? expr->eval() != 0 : true; }
@@ -127,8 +137,17 @@ bool ConstraintInt::reviseBin(Variable* v, int pos) {
   int S = w->sizeDom;
   int before = v->sizeDom;
   if (before == 0) return false;
+  if (!tablesTried && expr) {
+    tablesTried = true;
+    sup.build(scope[0], scope[1], [&](int a, int b) {
+      tupleVal[0] = a;
+      tupleVal[1] = b;
+      return expr->eval() != 0;
+    });
+  }
   InfoValueVar** ls = lastSupport[pos];
   InfoValueVar** wv = w->infoVal;
+  bool fast = sup.built();
   int i = 0;
   while (i < v->sizeDom) {
     InfoValueVar* a = v->infoVal[i];
@@ -137,18 +156,24 @@ bool ConstraintInt::reviseBin(Variable* v, int pos) {
       i++;
       continue;
     }
-    tupleVal[pos] = a->dom;
-    InfoValueVar* sup = nullptr;
-    for (int j = 0; j < S; j++) {
-      nbChecks++;
-      tupleVal[other] = wv[j]->dom;
-      if (evalTuple()) {
-        sup = wv[j];
-        break;
+    InfoValueVar* found = nullptr;
+    if (fast) {
+      int tried;
+      found = sup.seek(pos, k, wv, S, &tried);
+      nbChecks += (uint64_t)tried;
+    } else {
+      tupleVal[pos] = a->dom;
+      for (int j = 0; j < S; j++) {
+        nbChecks++;
+        tupleVal[other] = wv[j]->dom;
+        if (evalTuple()) {
+          found = wv[j];
+          break;
+        }
       }
     }
-    if (sup) {
-      ls[k] = sup;
+    if (found) {
+      ls[k] = found;
       i++;
     } else {
       v->removeInfoVal(i);

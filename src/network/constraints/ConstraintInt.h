@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "network/InfoValueVar.h"
+#include "network/constraints/BinarySupportTable.h"
 #include "network/constraints/Constraint.h"
 
 class Expression;
@@ -51,6 +52,13 @@ class ConstraintInt : public Constraint {
   Expression* getExpr() const { return expr; }
 
  private:
+  // Binary constraints: the predicate read once into support tables, on
+  // the first binary revision (reset when the predicate changes).
+  bool tablesTried = false;
+  BinarySupportTable sup;
+
+  // The predicate changed: support tables and residual supports are void.
+  void forgetSupports();
   Expression* compileFor(Predicat* p, int sz, int* values, Variable** vars);
   // Evaluates the compiled predicate on tupleVal; an uncompiled constraint
   // (no parameters given yet) accepts everything.

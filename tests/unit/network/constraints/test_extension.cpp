@@ -8,6 +8,7 @@
 
 #include "NetFixture.h"
 #include "network/TableauBit.h"
+#include "network/constraints/BinarySupportTable.h"
 #include "network/constraints/ConstraintExtBin.h"
 #include "network/constraints/ConstraintExtN.h"
 #include "network/relations/RelationExtBin.h"
@@ -118,7 +119,11 @@ void expectReviseIsArcConsistent(Constraint& c, RandomNet& n, const std::string&
 
 TEST(ExtensionRevise, BinaryMatchesBruteForceArcConsistency) {
   std::mt19937 rng(12345);
+  // With support tables, then reading the relation (no budget left).
+  long long budget = BinarySupportTable::pairsBudget;
+  for (long long tableBudget : {budget, 0LL})
   for (double density : {0.1, 0.5, 0.9}) {
+    BinarySupportTable::pairsBudget = tableBudget;
     for (int trial = 0; trial < 60; trial++) {
       RandomNet n = randomNet(rng, 2, density);
       std::string what = "bin d=" + std::to_string(density) + " #" + std::to_string(trial) +
@@ -135,6 +140,7 @@ TEST(ExtensionRevise, BinaryMatchesBruteForceArcConsistency) {
       expectReviseIsArcConsistent(c, n, what + " restored");
     }
   }
+  BinarySupportTable::pairsBudget = budget;
 }
 
 TEST(ExtensionRevise, BinaryOverTwoColumnTrieMatchesBruteForce) {

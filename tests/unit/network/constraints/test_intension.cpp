@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "NetFixture.h"
+#include "network/constraints/BinarySupportTable.h"
 #include "network/constraints/ConstraintInt.h"
 #include "network/predicates/Predicat.h"
 
@@ -68,7 +69,11 @@ TEST(IntensionRevise, MatchesBruteForceArcConsistency) {
        [](const std::vector<int>& t) { return t[0] == t[1] || t[2] > t[3]; }},
   };
   std::mt19937 rng(31337);
+  // With binary support tables, then without (no budget left for them).
+  long long budget = BinarySupportTable::pairsBudget;
+  for (long long b : {budget, 0LL})
   for (const Case& k : cases) {
+    BinarySupportTable::pairsBudget = b;
     for (int trial = 0; trial < 30; trial++) {
       std::vector<Variable*> sc;
       for (int i = 0; i < k.arity; i++) sc.push_back(makeVar("v", range(-3, 4)));
@@ -99,6 +104,7 @@ TEST(IntensionRevise, MatchesBruteForceArcConsistency) {
       }
     }
   }
+  BinarySupportTable::pairsBudget = budget;
 }
 
 TEST(IntensionRevise, BinaryUsesResidualSupports) {
@@ -130,6 +136,19 @@ TEST(IntensionMerge, AddExprIsConjunction) {
   c->revise(y, 1);
   EXPECT_EQ(live(x), (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(live(y), (std::vector<int>{1, 2, 3, 4}));  // y = 3 by x = 1, not x = 0
+}
+
+TEST(IntensionMerge, MergingAfterARevisionIsSeen) {
+  Variable* x = makeVar("x", range(0, 3));
+  Variable* y = makeVar("y", range(0, 3));
+  ConstraintInt* c = makeInt({x, y}, makePred("lt(X/$0,Y/$1)", 2), {x, y}, {0, 0});
+  EXPECT_TRUE(c->revise(y, 1));
+  EXPECT_EQ(live(y), (std::vector<int>{1, 2, 3}));
+  std::vector<Variable*> vars = {x, nullptr};
+  std::vector<int> consts = {0, 0};
+  c->addExpr(makePred("ne(A/$0,K/$1)", 2), 2, consts.data(), vars.data());
+  EXPECT_TRUE(c->revise(y, 1));  // y = 1 needed x = 0
+  EXPECT_EQ(live(y), (std::vector<int>{2, 3}));
 }
 
 TEST(IntensionBuild, KeepsOwnCopiesOfCreationParameters) {

@@ -1,0 +1,3 @@
+#include "network/constraints/BinarySupportTable.h"
+
+long long BinarySupportTable::pairsBudget = 1LL << 28;
