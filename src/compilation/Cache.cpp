@@ -55,7 +55,12 @@ Cache::Cache()
       capBufferInfo(0),
       szBufferInfo(0),
       nbVars(0),
-      bufferInfo(nullptr) {
+      bufferInfo(nullptr),
+      hashHead((uint32_t*)calloc(tableSize, sizeof(uint32_t))) {
+  if (!hashHead) {
+    cerr << "c Memory out hash table" << endl;
+    exit(30);
+  }
   // Bit positions 0 .. N, N the number of value propositions.
   uint64_t n = (uint64_t)(InfoValueVar::currentProp > 0 ? InfoValueVar::currentProp - 1 : 0);
   sizeMaxInfo = n / 32 + 1;
@@ -66,7 +71,16 @@ Cache::Cache()
   cerr << "c Number of 'propositional' variables: " << InfoValueVar::currentProp << endl;
 }
 
-Cache::~Cache() { free(bufferInfo); }
+Cache::~Cache() {
+  free(bufferInfo);
+  free(hashHead);
+}
+
+size_t Cache::bucketListSize(uint32_t i) const {
+  size_t n = 0;
+  for (uint32_t b = hashHead[i]; b; b = pool[b - 1].next) n++;
+  return n;
+}
 
 uint32_t* Cache::giveMeInfoTable() {
   while (capBufferInfo < szBufferInfo + sizeMaxBucket) {
@@ -122,24 +136,32 @@ couple Cache::searchBucket(std::vector<Variable*>& vc, std::vector<Constraint*>&
   // Constraints part: what each constraint is reduced to.
   proj.clear();
   for (Constraint* c : vcConst) c->projection(proj);
-  if (len + proj.size() >= sizeMaxBucket) return couple{false, 0, 0};
+  if (len + proj.size() >= sizeMaxBucket) return couple{false, 0, 0, 0};
   if (!proj.empty()) memcpy(info + len, proj.data(), proj.size() * sizeof(uint32_t));
   len += proj.size();
 
   uint32_t h = hashword(info, len, 0) % tableSize;
-  std::vector<bucket>& list = hashTable[h];
-  for (size_t j = 0; j < list.size(); j++) {
-    const bucket& b = list[j];
-    if (b.type == type && b.size == len &&
-        memcmp(bufferInfo + b.posInBufferInfo, info, len * sizeof(uint32_t)) == 0)
-      return couple{true, h, (uint32_t)j};
+  uint32_t j = 0;
+  uint32_t last = 0;  // last bucket of the list, pool index + 1
+  for (uint32_t b = hashHead[h]; b; b = pool[b - 1].next, j++) {
+    const bucket& k = pool[b - 1];
+    if (k.type == type && k.size == len &&
+        memcmp(bufferInfo + k.posInBufferInfo, info, len * sizeof(uint32_t)) == 0)
+      return couple{true, h, j, b - 1};
+    last = b;
   }
   bucket nb;
   nb.type = type;
   nb.size = (unsigned)len;
+  nb.next = 0;
   nb.posInBufferInfo = szBufferInfo;
   nb.t = nullptr;
-  list.push_back(nb);
+  uint32_t idx = (uint32_t)pool.size();
+  pool.push_back(nb);
+  if (last)
+    pool[last - 1].next = idx + 1;
+  else
+    hashHead[h] = idx + 1;
   szBufferInfo += len;
-  return couple{true, h, (uint32_t)(list.size() - 1)};
+  return couple{true, h, j, idx};
 }

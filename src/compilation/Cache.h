@@ -16,15 +16,18 @@ uint32_t hashword(const uint32_t* k, size_t length, uint32_t initval);
 struct bucket {
   unsigned type : 2;   // 0 global value bitset, 1 compact per-component form
   unsigned size : 30;  // words
+  uint32_t next;       // next bucket of the same hash list (pool index + 1), 0 at the end
   uint64_t posInBufferInfo;
   Tree* t;
 };
 
-// Answer of a lookup: when valid, hashTable[i][j] is the bucket of the key.
+// Answer of a lookup: when valid, the key's bucket is the j-th of hash list
+// i; idx locates it directly (see Cache::getBucket).
 struct couple {
   bool isValid;
   uint32_t i;
   uint32_t j;
+  uint32_t idx;
 };
 
 // Component cache: a component (its variables, their remaining values and
@@ -42,6 +45,11 @@ class Cache {
   Cache();
   ~Cache();
 
+  // The bucket of a valid lookup answer.
+  bucket& getBucket(const couple& c) { return pool[c.idx]; }
+  // Number of buckets in hash list i.
+  size_t bucketListSize(uint32_t i) const;
+
   // Looks the component up, inserting an empty bucket for a new key.  Sorts
   // vc by idVar.  Invalid when the key would reach sizeMaxBucket words.
   couple searchBucket(std::vector<Variable*>& vc, std::vector<Constraint*>& vcConst);
@@ -56,7 +64,11 @@ class Cache {
   uint64_t szBufferInfo;
   uint32_t nbVars;
   uint32_t* bufferInfo;
-  std::vector<bucket> hashTable[tableSize];
+  // Hash lists: hashHead[h] is the first bucket of list h (pool index + 1,
+  // 0 for an empty list), the buckets chain in insertion order.  The heads
+  // are zero pages until written, so an unused table costs nothing.
+  uint32_t* hashHead;
+  std::vector<bucket> pool;
 
  private:
   std::vector<unsigned> proj;  // scratch: the constraints part of a key

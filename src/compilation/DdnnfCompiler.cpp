@@ -313,12 +313,12 @@ Tree* DdnnfCompiler::developpeBranch() {
     return createTreeTrueLastVariables();
   }
 
-  couple cp{false, 0, 0};
+  couple cp{false, 0, 0, 0};
   if (withCache) {
     cp = cache.searchBucket(pv, *vecCurrentConst);
-    if (cp.isValid && cache.hashTable[cp.i][cp.j].t) {
+    if (cp.isValid && cache.getBucket(cp).t) {
       nbPosCacheHit++;
-      return cache.hashTable[cp.i][cp.j].t;
+      return cache.getBucket(cp).t;
     }
     nbNegCacheHit++;
   }
@@ -345,7 +345,7 @@ Tree* DdnnfCompiler::developpeBranch() {
     node->addSon(r, a);
   }
   x->picked = false;
-  if (withCache && cp.isValid) cache.hashTable[cp.i][cp.j].t = node;
+  if (withCache && cp.isValid) cache.getBucket(cp).t = node;
   return node;
 }
 
