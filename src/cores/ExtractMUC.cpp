@@ -230,7 +230,10 @@ bool ExtractMUC::tryApproximationMUC() {
     if (!c->soft) removed.push_back(c);
   for (Constraint* c : removed) removeConstraint(c, false);
   if (restartAndsolve() == 2) return true;
-  for (Variable* x : vecVar) x->fixNewSize();
+  // Back to the committed domains.  Committing the sizes the oracle left
+  // instead would be wrong: a solution found without any decision leaves
+  // every domain reduced to its solution value.
+  for (Variable* x : vecVar) x->reinitVariable();
   for (Constraint* c : removed) addConstraint(c);
   return false;
 }
