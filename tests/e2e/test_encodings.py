@@ -30,11 +30,9 @@ CASES = [
     ("12_zebra-intension-nonbinary.xml", "SAT", 1),
     ("nary-mix-s4.xml", "SAT", 4),
     ("04_3queens-intension.xml", "UNSAT", 0),
-    ("v32_d8_p20_t90_0.xml", "UNSAT", None),
     ("col-myciel3-k3-ext.xml", "UNSAT", None),
     ("element-unsat-identity.xml", "UNSAT", None),
     ("knapsack-12-s1-unsat.xml", "UNSAT", None),
-    ("php-5-ne.xml", "UNSAT", None),
 ]
 
 
@@ -72,7 +70,7 @@ class WellFormed(Workdir):
         # followed by one blank, and ended by 0; no comment line.
         clause_re = re.compile(r"(-?[1-9][0-9]* )*0")
         for option in ENCODINGS:
-            for name in ["08_4queens-supports.xml", "nary-mix-s4.xml", "knapsack-12-s1-unsat.xml"]:
+            for name in ["nary-mix-s4.xml", "knapsack-12-s1-unsat.xml"]:
                 with self.subTest(option=option, instance=name):
                     n, m, clauses = header_and_clauses(self.encode(option, inst(name)))
                     self.assertEqual(len(clauses), m)
