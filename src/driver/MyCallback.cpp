@@ -39,9 +39,7 @@ runtime_error builderError(const string& msg) { return runtime_error(msg); }
 
 MyCallback::MyCallback() {}
 
-MyCallback::~MyCallback() {
-  for (int* t : vecTuple) delete[] t;
-}
+MyCallback::~MyCallback() {}
 
 void MyCallback::beginInstance(const string&) {
   typeCSP = 0;
@@ -94,7 +92,7 @@ void MyCallback::beginRelationsSection(int) {}
 
 void MyCallback::beginRelation(const string& name, int, int arity, int, RelType relType) {
   typeCSP |= 1;
-  for (int* t : vecTuple) delete[] t;
+  tupleValues.clear();
   vecTuple.clear();
   relationReference = name;
   currentArity = arity;
@@ -108,15 +106,20 @@ void MyCallback::beginRelation(const string& name, int, int arity, int, RelType 
 }
 
 void MyCallback::addRelationTuple(int arity, int* tuple) {
-  int* t = new int[currentArity];
-  for (int i = 0; i < currentArity; i++) t[i] = i < arity ? tuple[i] : 0;
-  vecTuple.push_back(t);
+  // The copies live end to end in one buffer; vecTuple points into it once
+  // the relation is complete.
+  for (int i = 0; i < currentArity; i++) tupleValues.push_back(i < arity ? tuple[i] : 0);
   firstTuple = false;
 }
 
 void MyCallback::addRelationTuple(int, int*, int) {}
 
 void MyCallback::endRelation() {
+  vecTuple.clear();
+  if (currentArity > 0)
+    for (size_t k = 0; k + currentArity <= tupleValues.size(); k += currentArity)
+      vecTuple.push_back(tupleValues.data() + k);
+
   // A binary relation over non-negative values is a bit matrix indexed by
   // the values; one whose values are too large for a 0-based matrix uses a
   // matrix over the window of its values, or the n-ary form when even that
@@ -164,8 +167,9 @@ void MyCallback::endRelation() {
     r->sortTabTuple();
     mapRel[relationReference] = r;
   }
-  for (int* t : vecTuple) delete[] t;
   vecTuple.clear();
+  tupleValues.clear();
+  tupleValues.shrink_to_fit();
 }
 
 void MyCallback::endRelationsSection() {}

@@ -111,6 +111,7 @@ class MyCallback : public CSPXMLParser::CSPParserCallback {
   std::map<std::vector<Variable*>, Constraint*> mapCont;
 
   std::vector<int*> vecTuple;
+  std::vector<int> tupleValues;  // the tuples of the relation being read
   int currentArity = 0;
   int typeCSP = 0;
 
