@@ -19,7 +19,7 @@ Encoder::Encoder(const std::string& name, const std::vector<Constraint*>& cs,
   maxArity = maxA;
   maxDom = maxD;
   infoSys = new InfoSystem();
-  size_t r = 0;
+  size_t r = 1;  // never an empty scratch array, even when every scope is empty
   for (Constraint* c : vecCont)
     if ((size_t)c->arity > r) r = (size_t)c->arity;
   tupleIdx.assign(r, 0);
