@@ -145,9 +145,10 @@ TEST(ExtensionRevise, BinaryMatchesBruteForceArcConsistency) {
 
 TEST(ExtensionRevise, BinaryOverTwoColumnTrieMatchesBruteForce) {
   // A binary constraint may sit on any relation answering pair queries.
+  // Huge values too: such relations are kept as tries, not matrices.
   std::mt19937 rng(777);
   for (int trial = 0; trial < 40; trial++) {
-    RandomNet n = randomNet(rng, 2, 0.4);
+    RandomNet n = randomNet(rng, 2, 0.4, trial % 2 ? 199999999 : 1);
     ConstraintExtBin c("c", n.sc.data(), makeRelN(2, n.conflicts, n.tuples), 2, 0);
     expectReviseIsArcConsistent(c, n, "trie #" + std::to_string(trial));
   }
