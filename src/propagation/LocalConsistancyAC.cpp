@@ -11,8 +11,8 @@ using std::endl;
 // Processor seconds used by the process.
 static double processorSeconds() { return (double)clock() / 1000000.0; }
 
-LocalConsistancyAC::LocalConsistancyAC(std::vector<Constraint*>& vecC, std::vector<Variable*>& vecV,
-                                       int maxA, int maxD)
+LocalConsistancyAC::LocalConsistancyAC(const std::vector<Constraint*>& vecC,
+                                       const std::vector<Variable*>& vecV, int maxA, int maxD)
     : vecCont(vecC),
       vecVar(vecV),
       lPropagate(nullptr),

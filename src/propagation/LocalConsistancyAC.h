@@ -14,8 +14,8 @@
 // entries in saveSize; entry k is its size just before level k + 1 opened.
 class LocalConsistancyAC {
  public:
-  LocalConsistancyAC(std::vector<Constraint*>& vecC, std::vector<Variable*>& vecV, int maxA,
-                     int maxD);
+  LocalConsistancyAC(const std::vector<Constraint*>& vecC, const std::vector<Variable*>& vecV,
+                     int maxA, int maxD);
   ~LocalConsistancyAC();
 
   // Replaces the propagation list: 1 stack, 2 queue, 3 double queue.

@@ -11,8 +11,8 @@ using std::cerr;
 using std::cout;
 using std::endl;
 
-CompleteSolver::CompleteSolver(std::vector<Constraint*>& vecC, std::vector<Variable*>& vecV, int maxA,
-                               int maxD)
+CompleteSolver::CompleteSolver(const std::vector<Constraint*>& vecC,
+                               const std::vector<Variable*>& vecV, int maxA, int maxD)
     : nbCallMAC(0), conflict(0), born(10) {
   vecCont = vecC;
   vecVar = vecV;

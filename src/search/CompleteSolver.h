@@ -10,7 +10,8 @@
 // of the core and subset modes.
 class CompleteSolver : public Solver {
  public:
-  CompleteSolver(std::vector<Constraint*>& vecC, std::vector<Variable*>& vecV, int maxA, int maxD);
+  CompleteSolver(const std::vector<Constraint*>& vecC, const std::vector<Variable*>& vecV, int maxA,
+                 int maxD);
 
   // Solves the whole network once from the current domains: 1 satisfiable
   // (each variable's solution value at position 0, sizes 1), 2 unsatisfiable.
