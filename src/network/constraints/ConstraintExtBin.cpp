@@ -7,7 +7,7 @@
 #include "network/Variable.h"
 #include "network/relations/Relation.h"
 
-InfoValueVar ConstraintExtBin::magicInfo(0, 0, 10000000, 0);
+InfoValueVar ConstraintExtBin::magicInfo(0, 0, InfoValueVar::maxField, 0);
 int ConstraintExtBin::tuple[2] = {0, 0};
 
 ConstraintExtBin::ConstraintExtBin(const std::string& nm, Variable** sc, Relation* relation, int ar, int id)

@@ -8,7 +8,7 @@
 #include "network/predicates/Expression.h"
 #include "network/predicates/Predicat.h"
 
-InfoValueVar ConstraintInt::magicInfo(0, 0, 10000000, 0);
+InfoValueVar ConstraintInt::magicInfo(0, 0, InfoValueVar::maxField, 0);
 
 ConstraintInt::ConstraintInt(const std::string& nm, Variable** sc, Relation* relation, int ar, int id)
     : Constraint(nm, sc, relation, ar, id),
