@@ -107,9 +107,18 @@ bool Element::revise(Variable* v, int pos) {
     return keepStamped(v);
   }
 
-  // v occurs only in the list: the selected entry is v whatever the index
-  // only when every entry is v.
+  // v occurs only in the list.  A fixed index selects one entry: when that
+  // entry is v, v must take a value of the value entry (without this a
+  // fixed index and value would leave v unfiltered).
   if (n == 0) return false;
+  Variable* index = tabValOrVars[0].var;
+  if (index->sizeDom == 1) {
+    const int i = index->infoVal[0]->dom;
+    if (i >= 1 && i <= n && isVar[i] && tabValOrVars[i].var == v) {
+      stampEntry(n + 1);
+      return keepStamped(v);
+    }
+  }
   for (int e = 1; e <= n; e++)
     if (!isVar[e] || tabValOrVars[e].var != v) return false;
   stampEntry(n + 1);
