@@ -66,7 +66,7 @@ void MyCallback::addDomainValue(int first, int last) {
   // An interval is expanded value by value; refuse one that could never be
   // numbered rather than exhausting memory on it.
   if (first <= last && (long long)last - first + 1 + currentDomain->getSize() > maxValueRecords)
-    throw builderError("domain " + domainReference + " has too many values");
+    throw builderError("domain " + domainReference + " has more than 16777215 values");
   for (long long x = first; x <= last; x++) currentDomain->add((int)x);
   firstDomainValue = false;
 }

@@ -48,7 +48,8 @@ class BadInputs(unittest.TestCase):
     def test_builder_errors(self):
         # Faults only the network builder can see: a relation of the wrong
         # arity, a predicate given too few parameters, a parameter outside
-        # the scope, a weighted-sum term without its variable.
+        # the scope, a weighted-sum term without its variable, a domain too
+        # large to number its values, a variable without any value.
         head = (b'<instance><presentation name="x"/><domains nbDomains="1">'
                 b'<domain name="D" nbValues="2">0 1</domain></domains>'
                 b'<variables nbVariables="3"><variable name="X" domain="D"/>'
@@ -74,6 +75,13 @@ class BadInputs(unittest.TestCase):
              head + b'<constraints nbConstraints="1"><constraint name="C" arity="2" scope="X Y" '
              b'reference="global:weightedSum"><parameters>[ { /coef 1 } { 1 Y } ] <le/> 1'
              b'</parameters></constraint></constraints></instance>'),
+            ("domain too large to number",
+             b'<instance><presentation name="x"/><domains nbDomains="1">'
+             b'<domain name="D" nbValues="2000000001">0..2000000000</domain></domains></instance>'),
+            ("variable over an empty domain",
+             b'<instance><presentation name="x"/><domains nbDomains="1">'
+             b'<domain name="D" nbValues="0"></domain></domains><variables nbVariables="1">'
+             b'<variable name="X" domain="D"/></variables></instance>'),
         ]
         for what, data in cases:
             with self.subTest(case=what):
