@@ -127,7 +127,7 @@ void ExtractMUC::setOption(char** opts, int nb) {
     } else if (!strncmp(o, "-useSelect=", 11)) {
       maxSizeSelector = readCount("-useSelect=", o + 11);
     } else if (is("-rmr")) {
-      delete mr;
+      retire(mr);
       optMR = RECURSIVE;
       mr = new RecursiveModelRotation(vecCont, vecVar, maxArity);
     } else if (is("-lsmr")) {
@@ -136,7 +136,7 @@ void ExtractMUC::setOption(char** opts, int nb) {
       ModelRotation* m = makeLocalSearchModelRotation(vecCont, vecVar, maxArity, maxDom, method,
                                                       dbSelector, 3);
       if (!m) optionError("error: the option -lsmr needs local search, which is not part of this build");
-      delete mr;
+      retire(mr);
       mr = m;
       optMR = LS;
     } else {
@@ -147,6 +147,10 @@ void ExtractMUC::setOption(char** opts, int nb) {
     mr = new ModelRotation(vecCont, vecVar, maxArity);
     optMR = NO;
   }
+}
+
+void ExtractMUC::retire(ModelRotation* m) {
+  if (m) retired.push_back(m);
 }
 
 void ExtractMUC::showAllOptionUsed() {
@@ -293,8 +297,7 @@ int ExtractMUC::search(bool verb) {
   rmInactiveSearch = 0;
 
   if (optMR == NO || !mr) {
-    delete mr;
-    mr = nullptr;
+    retire(mr);
     mr = new ModelRotation(vecCont, vecVar, maxArity);
     optMR = NO;
   }

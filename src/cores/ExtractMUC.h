@@ -75,6 +75,11 @@ class ExtractMUC : public CompleteSolver {
   int coreSize() const { return nbMucMac + nbMucMR + nbMucPU; }
 
  protected:
+  // A replaced model rotation is kept, not freed: its local-search state
+  // cannot release its own arrays.
+  void retire(ModelRotation* m);
+  std::vector<ModelRotation*> retired;
+
   void showAllOptionUsed();
   int firstPreproc(bool rmInactive);
   void mark(Constraint* c, int& counter);

@@ -10,8 +10,6 @@ ModelRotation::ModelRotation(std::vector<Constraint*>& c, std::vector<Variable*>
             << std::endl;
 }
 
-ModelRotation::~ModelRotation() { delete lsTools; }
-
 void ModelRotation::setUpModel() {
   for (Variable* x : vecVar) x->reinitVariable();
   lsTools->initCurrent();

@@ -14,7 +14,7 @@
 class ModelRotation {
  public:
   ModelRotation(std::vector<Constraint*>& c, std::vector<Variable*>& v, int maxA);
-  virtual ~ModelRotation();
+  virtual ~ModelRotation() {}
 
   // Number of new core constraints found (and marked soft).
   virtual int performModelRotation() { return 0; }

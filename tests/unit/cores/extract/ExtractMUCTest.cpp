@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "cores/CoMSS.h"
 #include "cores/ExtractMUC.h"
@@ -76,6 +77,7 @@ std::string join(const std::vector<std::string>& v) {
 TEST(ExtractMUC, EveryApproachAndAidYieldsAMinimalCore) {
   std::vector<unsigned> seeds = unsatSeeds(6);
   ASSERT_GE(seeds.size(), 4u);
+  std::map<std::pair<unsigned, std::vector<int>>, bool> verdicts;
   for (const auto& opts : optionSets()) {
     bool rotation = std::find(opts.begin(), opts.end(), "-rmr") != opts.end() ||
                     std::find(opts.begin(), opts.end(), "-lsmr") != opts.end();
@@ -86,7 +88,14 @@ TEST(ExtractMUC, EveryApproachAndAidYieldsAMinimalCore) {
       ExtractMUC* m = extractor(net, opts);
       ASSERT_EQ(m->search(false), 2);
       std::vector<Constraint*> core = m->getConstraint();
-      EXPECT_TRUE(isMuc(net, core));
+      // Many settings find the same core: decide each one once.
+      std::vector<int> ids;
+      for (Constraint* c : core) ids.push_back(c->idCont);
+      std::sort(ids.begin(), ids.end());
+      auto key = std::make_pair(seed, ids);
+      auto known = verdicts.find(key);
+      if (known == verdicts.end()) known = verdicts.emplace(key, isMuc(net, core)).first;
+      EXPECT_TRUE(known->second);
       // The counters account for every core constraint, and the engine
       // sees exactly the core.
       EXPECT_EQ(m->coreSize(), (int)core.size());
