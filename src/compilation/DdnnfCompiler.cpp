@@ -1,6 +1,9 @@
 #include "compilation/DdnnfCompiler.h"
 
 #include <signal.h>
+#include <unistd.h>
+
+#include <cstdarg>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,7 +59,8 @@ DdnnfCompiler::DdnnfCompiler(std::vector<Constraint*>& vecC, std::vector<Variabl
       withDecomposition(wDecomp),
       useUniv(wUniv),
       kindOfHeuristic(heuristic),
-      depth(0) {
+      depth(0),
+      compiling(false) {
   vecCont = vecC;
   vecVar = vecV;
   maxArity = maxA;
@@ -94,7 +98,9 @@ int DdnnfCompiler::search(bool verb) {
   cspAC->reinitLocalConsistancy();
   if (cspAC->init(verb) == 1) return 2;
 
+  compiling = true;
   Tree* root = searchRec();
+  compiling = false;
 
   cout << "c " << endl;
   cerr << "c " << endl;
@@ -107,6 +113,34 @@ int DdnnfCompiler::search(bool verb) {
   return 3;
 }
 
+namespace {
+
+// Fixed-size text buffer written with one write(2): the report may run from
+// an interrupt handler that stopped the compiler inside malloc, so it must
+// not allocate (a first write through a stream would allocate its buffer).
+struct Report {
+  char buf[2048];
+  size_t len = 0;
+  void add(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+    va_list ap;
+    va_start(ap, fmt);
+    int n = vsnprintf(buf + len, sizeof(buf) - len, fmt, ap);
+    va_end(ap);
+    if (n > 0) len = std::min(sizeof(buf) - 1, len + (size_t)n);
+  }
+  void writeTo(int fd) {
+    size_t done = 0;
+    while (done < len) {
+      ssize_t w = write(fd, buf + done, len - done);
+      if (w <= 0) break;
+      done += (size_t)w;
+    }
+    len = 0;
+  }
+};
+
+}  // namespace
+
 void DdnnfCompiler::showFinal(int) {
   // The report runs once: interrupts arriving while it is written are held.
   sigset_t set;
@@ -116,23 +150,31 @@ void DdnnfCompiler::showFinal(int) {
   sigaddset(&set, SIGALRM);
   sigprocmask(SIG_BLOCK, &set, nullptr);
 
-  cerr << "c " << endl;
-  cerr << "c # temps = " << tpsElapsed() << endl;
-  cerr << "c Information about the compilation process" << endl;
-  cerr << "c Number of OR nodes: " << nbOrNodes << endl;
-  cerr << "c Number of decomposable AND nodes: " << nbAndNodes << endl;
-  cerr << "c Number of edges: " << nbEdges << endl;
-  cerr << "c Number of positive hits: " << nbPosCacheHit << endl;
-  cerr << "c Number of negative hits: " << nbNegCacheHit << endl;
-  cerr << "c Number of true nodes: " << nbTrueNodes << endl;
-  cerr << "c Number of false nodes: " << nbFalseNodes << endl;
-  uint64_t mem = infoSys->memUsed();
-  if (mem != 0) cerr << "c # Memory used           : " << mem / 1048576 << "Mb" << endl;
-
-  cout << "d ASSIGNMENTS " << cspAC->nbDecision << endl;
-  cout << "d CHECKS " << Constraint::nbChecks << endl;
+  // Whatever the streams already hold goes first.
   cout.flush();
   cerr.flush();
+  Report r;
+  r.add("c \nc # temps = %g\n", tpsElapsed());
+  r.add("c Information about the compilation process\n");
+  r.add("c Number of OR nodes: %d\n", nbOrNodes);
+  r.add("c Number of decomposable AND nodes: %d\n", nbAndNodes);
+  r.add("c Number of edges: %llu\n", (unsigned long long)nbEdges);
+  r.add("c Number of positive hits: %d\n", nbPosCacheHit);
+  r.add("c Number of negative hits: %d\n", nbNegCacheHit);
+  r.add("c Number of true nodes: %d\n", nbTrueNodes);
+  r.add("c Number of false nodes: %d\n", nbFalseNodes);
+  uint64_t mem = infoSys->memUsed();
+  if (mem != 0) r.add("c # Memory used           : %llu%s\n", (unsigned long long)(mem / 1048576), "Mb");
+  r.writeTo(2);
+  r.add("d ASSIGNMENTS %d\n", cspAC->nbDecision);
+  r.add("d CHECKS %llu\n", (unsigned long long)Constraint::nbChecks);
+  r.writeTo(1);
+
+  // Called while compiling: an interrupt.  End here, as the run protocol
+  // would, but without exit handlers, which could touch the heap the
+  // interrupted code was changing.
+  if (compiling) _exit(0);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void DdnnfCompiler::progress(int n) {

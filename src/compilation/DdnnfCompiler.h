@@ -89,6 +89,7 @@ class DdnnfCompiler : public Solver {
 
   std::vector<std::unique_ptr<Frame>> frames;
   size_t depth;
+  volatile bool compiling;  // inside the compilation proper (for the interrupt report)
   std::vector<Variable*> stackDecision;
   std::vector<Constraint*> candidates;
   std::vector<DecompItem> decompStack;
