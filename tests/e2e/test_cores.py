@@ -6,11 +6,12 @@ satisfiable network, and each coMSS constraint put back makes it
 unsatisfiable again.  Option handling, the report and the progress table."""
 import os
 import re
-import tempfile
+import signal
+import subprocess
 import unittest
 import xml.etree.ElementTree as ET
 
-from vantor_e2e import fixture, main, run
+from vantor_e2e import VANTOR, fixture, main, run
 
 CORES = lambda name: fixture("cores", name)
 UNSAT = ["two-cores.xml", "nary-sum.xml", "unary-empty.xml", "03_3queens-conflicts.xml",
@@ -243,6 +244,24 @@ class Muc(unittest.TestCase):
         self.assertEqual(lines[titles[0]],
                          "c |     run    time   #call |  in muc     MAC      MR      PU | removed |    stay |")
         self.assertRegex(lines[rows[0]], r"^c \|       1 +\d+\.\d\d +\d+ \| +\d+ +\d+ +\d+ +\d+ \| +\d+ \| +\d+ \|$")
+
+    def test_interrupt_reports_unknown(self):
+        with open(CORES("rb-n20-p0.25-s1.xml"), "rb") as f:
+            p = subprocess.Popen([VANTOR, "-muc", "-cons"], stdin=f, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE)
+        # The first progress row: the extraction is under way.
+        head = b""
+        while not re.search(rb"^c \|       1 ", head, re.M):
+            line = p.stdout.readline()
+            self.assertNotEqual(line, b"", "the extraction never started")
+            head += line
+        p.send_signal(signal.SIGINT)
+        out, _ = p.communicate(timeout=60)
+        out = (head + out).decode()
+        self.assertEqual(p.returncode, 30, out[-300:])
+        self.assertEqual([l for l in out.splitlines() if l.startswith("s ")], ["s UNKNOWN"])
+        self.assertIn("\nc Number of constraints in the final MUC: ", out)
+        self.assertNotIn("\nv ", out)
 
 
 class Restore(unittest.TestCase):
