@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -26,6 +27,9 @@
 #include "network/constraints/Constraint.h"
 #include "search/CompleteSolver.h"
 #include "search/Solver.h"
+#include "tools/GenConfigWrtVars.h"
+#include "tools/PreemptMin.h"
+#include "tools/PreemptedConstraintFile.h"
 #include "tools/Vizualizer.h"
 
 using namespace std;
@@ -228,12 +232,44 @@ Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
     if (n < 0 || n > (long)vecVar.size())
       usageError("-generateConstraint: " + to_string(n) + " variables asked, the network has " +
                  to_string(vecVar.size()));
-    modeUnavailable(mode);
+    // The seed is the calendar time, printed so that a run can be repeated.
+    unsigned seedTime = (unsigned)time(nullptr);
+    cout << "c The seed is: " << seedTime << endl;
+    srand(seedTime);
+    // n distinct variables drawn at random, in drawing order.
+    int N = (int)vecVar.size();
+    vector<int> index(N);
+    for (int i = 0; i < N; i++) index[i] = i;
+    vector<Variable*> vc;
+    for (int d = 0; d < n; d++) {
+      int r = rand() % (N - d);
+      vc.push_back(vecVar[index[r]]);
+      index[r] = index[N - 1 - d];
+    }
+    return new GenConfigWrtVars(vecCont, vecVar, maxArity, maxDomain, vc, (int)rT, (int)rF);
   }
   if (is("-interpretationToFalsifiedConstraints")) interpretationToFalsifiedConstraints(argc, argv);
   if (is("-preemptedMin") || is("-preemptedTal")) {
     if (argc < 3) usageError(string(mode) + " needs a preempted-constraint file");
-    modeUnavailable(mode);
+    vector<Variable*> vRet;
+    vector<vector<int>> tuples;
+    collectPreemptedInfo(argv[2], vecVar, vRet, tuples);
+    if (is("-preemptedMin"))
+      return new PreemptMin(vecCont, vecVar, maxArity, maxDomain, vRet, tuples, vecDom);
+    CompleteSolver solver(vecCont, vecVar, maxArity, maxDomain);
+    vector<vector<int>> res;
+    solver.relaxAndPreserveAddVariable(vRet, tuples, res);
+    cout << "v ";
+    for (Variable* x : vRet) cout << x->getName() << " ";
+    for (Variable* x : vRet) cout << x->getName() << "' ";
+    cout << "\n";
+    for (const vector<int>& r : res) {
+      cout << "s ";
+      for (int x : r) cout << x << " ";
+      cout << "\n";
+    }
+    cout.flush();
+    exit(0);
   }
   if (is("-toCNF")) {
     if (argc < 3) usageError("-toCNF needs an encoding");
