@@ -20,8 +20,10 @@ class CompleteSolver : public Solver {
   // network silently: 1 satisfiable, 2 unsatisfiable.  On 1 the engine is
   // back at level 0 and the solution is each variable's value at position 0.
   int restartAndsolve();
-  // dom/wdeg: the unassigned variable in the problem maximising the sum of
-  // the scores of its non-entailed-by-size constraints over its size.
+  // dom/wdeg: among the unassigned variables of the problem, the one
+  // maximising the summed scores of its constraints that still have two
+  // unassigned variables, divided by its size (ties keep the earlier one);
+  // null when none is left.
   Variable* pickVariable();
   // Final report; ends the process with 10, 20 or 30 for res 1, 2, 3.
   void showFinal(int res) override;
