@@ -12,6 +12,7 @@ class RestoreCoherenceLS : public SolverWithLS {
  public:
   CompleteSolver* s;                 // the oracle; its engine is shared
   std::vector<Constraint*> acoMSS;   // the constraints to drop
+  bool unsatProven;                  // the oracle has answered unsatisfiable
 
   RestoreCoherenceLS(std::vector<Constraint*> c, std::vector<Variable*> v, int maxA, int maxD,
                      std::string lsMethod);

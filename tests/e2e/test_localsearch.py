@@ -8,6 +8,7 @@ import re
 import signal
 import subprocess
 import tempfile
+import time
 import unittest
 import xml.etree.ElementTree as ET
 
@@ -283,6 +284,19 @@ class RestoreLS(unittest.TestCase):
                     self.assertEqual(complete_status(rest), 10)
                 finally:
                     os.unlink(rest)
+
+    def test_interrupt_before_the_oracle_answers_is_unknown(self):
+        p = subprocess.Popen([VANTOR, "-restoreLS"], stdin=open(fixture("instances", "rb", "rb-n40-p0.25-s1.xml"), "rb"),
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            time.sleep(2)
+            p.send_signal(signal.SIGALRM)
+            out, _ = p.communicate(timeout=60)
+        finally:
+            if p.poll() is None:
+                p.kill()
+        self.assertEqual(p.returncode, 30)
+        self.assertEqual(status(out.decode()), "s UNKNOWN")
 
     def test_single_falsified_constraint_at_the_domain_heads(self):
         rc, out, err = run(["-restoreLS"], stdin_path=fixture("localsearch", "eq-and-ne.xml"))
