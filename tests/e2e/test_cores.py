@@ -179,6 +179,32 @@ class Muc(unittest.TestCase):
         self.assertIn(report[21], ("v de dne 0", "v ab bc ac 0"))
         self.assertEqual(len(report), 22)
 
+    def test_preprocessing_runs(self):
+        for name in ("two-cores.xml", "nary-sum.xml", "php-5-ne.xml"):
+            with self.subTest(instance=name, preproc="-wcore"):
+                rc, out, _ = run(["-muc", "-wcore", "-dich"], stdin_path=CORES(name))
+                self.assertEqual(rc, 20)
+                pairs = [(int(a), int(b)) for a, b in re.findall(r"^c we can remove (\d+) (-?\d+)$", out, re.M)]
+                self.assertEqual(len(pairs), len(re.findall(r"^c Preproc times: ", out, re.M)))
+                # Runs go on while each leaves more constraints inactive than
+                # every earlier one; the pair is (now, best before).
+                self.assertEqual(pairs[0][1], 0)
+                for k, (now, best) in enumerate(pairs):
+                    self.assertEqual(best, max([0] + [p[0] for p in pairs[:k]]))
+                    self.assertEqual(now > best, k < len(pairs) - 1)
+            with self.subTest(instance=name, preproc="-wcore+"):
+                rc, out, _ = run(["-muc", "-wcore+", "-dich"], stdin_path=CORES(name))
+                self.assertEqual(rc, 20)
+                full = len(Instance.get(CORES(name)).names)
+                sizes = [full] + [int(n) for n in re.findall(r"^c size of set of constraints (\d+)$", out, re.M)]
+                # Removal goes on until a run leaves every constraint active.
+                self.assertGreaterEqual(len(sizes), 2)
+                self.assertEqual(sizes[-1], sizes[-2])
+                self.assertTrue(all(a > b for a, b in zip(sizes, sizes[1:-1])))
+                total = int(re.search(r"^c Number of inactive constraints remove during the preprocessing step: (\d+)$",
+                                      out, re.M).group(1))
+                self.assertEqual(total, full - sizes[-1])
+
     def test_later_options_override_and_lsmr_consumes_its_name(self):
         # Each run's banner shows the effect of every option given.
         cases = [
