@@ -28,6 +28,7 @@
 #include "search/CompleteSolver.h"
 #include "search/Solver.h"
 #include "tools/GenConfigWrtVars.h"
+#include "tools/PartialMaxCSP.h"
 #include "tools/PreemptMin.h"
 #include "tools/PreemptedConstraintFile.h"
 #include "tools/Vizualizer.h"
@@ -38,7 +39,7 @@ namespace {
 
 // Ends a run whose mode exists in the table but whose solver is not part of
 // this build: a clear message and status 1, never a silent success.
-[[noreturn]] void modeUnavailable(const char* mode) {
+[[noreturn, maybe_unused]] void modeUnavailable(const char* mode) {
   cout.flush();
   cerr << "c mode " << mode << " is not available in this build" << endl;
   exit(1);
@@ -211,7 +212,7 @@ Solver* MyCallback::createSolver(int seed, int argc, char** argv) {
   }
   if (is("-partialMaxCSPSolver")) {
     if (argc < 3) usageError(string(mode) + " needs a local-search method");
-    modeUnavailable(mode);
+    return new PartialMaxCSP(vecCont, vecContSoft, vecVar, maxArity, maxDomain, seed, argv[2]);
   }
   if (is("-localSearch")) {
     if (argc < 3) usageError(string(mode) + " needs a local-search method");
