@@ -1,5 +1,6 @@
 #include "localsearch/CompleteWithSlsPrepros.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -8,7 +9,8 @@ CompleteWithSlsPrepros::CompleteWithSlsPrepros(std::vector<Constraint*> c, std::
                                                int ma, int md, int sr, int t, std::string meth,
                                                bool uv)
     : SolverRL(c, v, ma, md, sr, meth), useValue(uv), timeLimit(0) {
-  timeLimit = t + (int)tpsElapsed();
+  long long lim = (long long)t + (long long)tpsElapsed();
+  timeLimit = lim > INT_MAX ? INT_MAX : (int)lim;
 }
 
 int CompleteWithSlsPrepros::search(bool) {
