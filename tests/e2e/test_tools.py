@@ -323,10 +323,16 @@ class SelectorInstance(unittest.TestCase):
         text = self.check("mixed.xml", ["D", "B"], tuples)
         # Relations shortest name first; a shared relation written once with
         # the union of the domains at each position.
-        rels = [r.get("name") for r in ET.fromstring(text).iter("relation")]
-        self.assertEqual(rels, ["R3", "Rne"])
-        self.assertIn('<relation name="Rne" arity="3" nbTuples="4" semantics="conflicts">'
+        root = ET.fromstring(text)
+        rels = [r.get("name") for r in root.iter("relation")]
+        self.assertEqual(rels, ["Ne", "Abc3"])
+        self.assertIn('<relation name="Ne" arity="3" nbTuples="4" semantics="conflicts">'
                       "0 0 0|1 1 0|2 2 0|2 5 0\n</relation>", text)
+        # Network domains shortest name first, then the selector domain, then
+        # one singleton domain per value of the false tuples.
+        doms = [d.get("name") for d in root.iter("domain")]
+        self.assertEqual(doms[:3], ["wide", "small", "D2"])
+        self.assertEqual(root.find("domains").get("nbDomains"), str(len(doms)))
 
     def test_unsatisfiable_network_makes_every_tuple_false(self):
         tuples = [(0, 0), (0, 1), (1, 1)]
