@@ -72,6 +72,17 @@ def table_rows(err):
     return rows
 
 
+_runs = {}
+
+
+def run_once(args, path):
+    """run() for runs that several tests read: made once per process."""
+    key = (tuple(args), path)
+    if key not in _runs:
+        _runs[key] = run(args, stdin_path=path, timeout=120)
+    return _runs[key]
+
+
 def complete_status(path):
     rc, out, _ = run(["-complete"], stdin_path=path)
     return rc
@@ -111,7 +122,7 @@ class Strategies(LocalSearchCase):
                  (["-hybridSolver", "-rnovelty"], ("localsearch", "php6-wide-unsat.xml"))]
         for args, parts in cases:
             with self.subTest(args=args, instance=parts[-1]):
-                a = run(args, stdin_path=fixture(*parts), timeout=120)
+                a = run_once(args, fixture(*parts))
                 b = run(args, stdin_path=fixture(*parts), timeout=120)
                 self.assertEqual(a[0], b[0])
                 self.assertEqual(a[1], b[1])
@@ -120,8 +131,8 @@ class Strategies(LocalSearchCase):
                 self.assertEqual(rows, table_rows(b[2]))
 
     def test_try_rows_follow_the_luby_budgets(self):
-        rc, out, err = run(["-localSearch", "-gcsp"],
-                           stdin_path=fixture("instances", "real", "12_zebra-intension-nonbinary.xml"))
+        rc, out, err = run_once(["-localSearch", "-gcsp"],
+                                fixture("instances", "real", "12_zebra-intension-nonbinary.xml"))
         self.assertEqual(rc, 10)
         rows = table_rows(err)
         luby = [1, 1, 2, 1, 1, 2, 4, 1, 1, 2, 1, 1, 2, 4, 8]
@@ -226,8 +237,7 @@ class Hybrid(LocalSearchCase):
                     self.assertEqual(status(out), "s UNSATISFIABLE")
 
     def test_engine_phases_run_when_the_credit_is_small(self):
-        rc, out, err = run(["-hybridSolver", "-rnovelty"], stdin_path=fixture("localsearch", "php6-wide-unsat.xml"),
-                           timeout=120)
+        rc, out, err = run_once(["-hybridSolver", "-rnovelty"], fixture("localsearch", "php6-wide-unsat.xml"))
         self.assertEqual(rc, 20)
         self.assertRegex(err, r"c lastNumFlipRestart = \d+\n")
         self.assertIn("c # boundaries augmentation : ", err)
