@@ -100,7 +100,6 @@ int DdnnfCompiler::search(bool verb) {
 
   compiling = true;
   Tree* root = searchRec();
-  compiling = false;
 
   cout << "c " << endl;
   cerr << "c " << endl;
@@ -109,6 +108,7 @@ int DdnnfCompiler::search(bool verb) {
   Tree::globalStamp++;
   mpz_class count = root->computeNbModels();
   cout << "s " << count.get_str() << endl;
+  compiling = false;
   delete root;
   return 3;
 }
