@@ -15,11 +15,12 @@ vantor=$build/vantor
 limit=${LIMIT:-3}
 
 list=(
+  # unsolved within the limit: unsatisfiable, hard, or hard for local search
   rb/rb-n40-p0.25-s1.xml
   coloring/col-DSJC125.1-k4-ext.xml
   coloring/col-DSJC125.1-k4-int.xml
   nary/nary-con-s4.xml
-  globals/php-6-alldiff.xml
+  globals/magic-4.xml
 )
 strategies=(-alea -gcsp -wcsp -best -novelty -rnovelty -wcspSatCont -noveltySatCont)
 
