@@ -23,30 +23,7 @@ CompleteSolver::CompleteSolver(const std::vector<Constraint*>& vecC,
   stackDecision.reserve(vecVar.size() + 1);
 }
 
-Variable* CompleteSolver::pickVariable() {
-  double best = -1;
-  Variable* chosen = nullptr;
-  for (Variable* x : vecVar) {
-    int sz = x->sizeDom;
-    if (sz <= 1 || !x->presentInProblem) continue;
-    double sum = 0;
-    Constraint** lc = x->vecCont;
-    for (int i = 0, n = x->nbLink; i < n; i++) {
-      Constraint* c = lc[i];
-      Variable** sc = c->scope;
-      int free = 0;
-      for (int j = 0, a = c->arity; j < a; j++)
-        if (sc[j]->sizeDom > 1 && ++free == 2) break;
-      if (free == 2) sum += c->score;
-    }
-    double q = sum / sz;
-    if (q > best) {
-      best = q;
-      chosen = x;
-    }
-  }
-  return chosen;
-}
+Variable* CompleteSolver::pickVariable() { return pickDomWdeg(vecVar); }
 
 int CompleteSolver::macLoop(bool verb, bool lapAtRestart) {
   LocalConsistancyAC* ac = cspAC;

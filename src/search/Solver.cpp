@@ -58,3 +58,31 @@ int Solver::super(int i) {
     i = (int)(i - p / 2 + 1);
   }
 }
+
+// dom/wdeg: the unfixed variable of largest (sum of the scores of its
+// constraints with at least two unfixed variables) / domain size; the first
+// such variable in list order wins ties.
+Variable* Solver::pickDomWdeg(const std::vector<Variable*>& vars) {
+  double best = -1;
+  Variable* chosen = nullptr;
+  for (Variable* x : vars) {
+    int sz = x->sizeDom;
+    if (sz <= 1 || !x->presentInProblem) continue;
+    double sum = 0;
+    Constraint** lc = x->vecCont;
+    for (int i = 0, n = x->nbLink; i < n; i++) {
+      Constraint* c = lc[i];
+      Variable** sc = c->scope;
+      int free = 0;
+      for (int j = 0, a = c->arity; j < a; j++)
+        if (sc[j]->sizeDom > 1 && ++free == 2) break;
+      if (free == 2) sum += c->score;
+    }
+    double q = sum / sz;
+    if (q > best) {
+      best = q;
+      chosen = x;
+    }
+  }
+  return chosen;
+}

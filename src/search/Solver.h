@@ -44,6 +44,9 @@ class Solver {
   // the process with status 1 for i <= 0.
   int super(int i);
 
+  // dom/wdeg choice over vars (null when every variable is fixed).
+  static Variable* pickDomWdeg(const std::vector<Variable*>& vars);
+
   std::string version;
   std::vector<Constraint*> vecCont;
   std::vector<Variable*> vecVar;
