@@ -387,7 +387,9 @@ TEST(Mac, RestartAndSolveAfterASearchThatLeftOpenLevels) {
     }
     int r = s->restartAndsolve();
     EXPECT_EQ(r, bruteSat(net.vars, s->vecCont) ? 1 : 2);
-    if (r == 1) EXPECT_TRUE(satisfies(s->vecCont, net.vars, solutionOf(net)));
+    if (r == 1) {
+      EXPECT_TRUE(satisfies(s->vecCont, net.vars, solutionOf(net)));
+    }
   }
   EXPECT_GT(checked, 5);
 }
